@@ -1,0 +1,170 @@
+// The game's one state record. The main form owns exactly one TGameState for the program's
+// lifetime and every game method reads and writes it; the form itself holds nothing else but its
+// engine components.
+//
+// TLevelData is the byte image of a level file and is read in one piece, so its layout is fixed
+// to the byte: packed, 952 bytes, with the field offsets asserted below.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rtl {
+class TIniFile;
+}
+class TArvexGUIList;
+class TArvexButton;
+class TArvexEdit;
+class THero;
+class TBox;
+class TZone;
+
+constexpr int kBoardColumns = 16;
+constexpr int kBoardRows = 12;
+constexpr int kMaxBoxes = 9;
+constexpr int kProgressSize = 100;
+constexpr int kMenuButtons = 5;
+
+#pragma pack(push, 1)
+
+struct TCellPos {
+    int32_t X;
+    int32_t Y;
+};
+
+struct TLevelData {
+    uint8_t Unread1[25];
+    TCellPos Boxes[kMaxBoxes];
+    TCellPos Zones[kMaxBoxes];
+    uint8_t Unread2[3];
+    // Column-major: Cells[column][row].
+    int32_t Cells[kBoardColumns][kBoardRows];
+    int32_t HeroX;
+    int32_t HeroY;
+    int32_t BoxCount;
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(TCellPos) == 8);
+static_assert(sizeof(TLevelData) == 952, "a level file is exactly 952 bytes");
+static_assert(offsetof(TLevelData, Boxes) == 25);
+static_assert(offsetof(TLevelData, Zones) == 97);
+static_assert(offsetof(TLevelData, Unread2) == 169);
+static_assert(offsetof(TLevelData, Cells) == 172);
+static_assert(offsetof(TLevelData, HeroX) == 940);
+static_assert(offsetof(TLevelData, HeroY) == 944);
+static_assert(offsetof(TLevelData, BoxCount) == 948);
+
+// The screen the frame tick serves.
+enum TScreenState : uint8_t {
+    ssMenu = 0,
+    ssGame = 1,
+    ssLoad = 2,
+    ssOptions = 3,
+    ssCredits = 4,
+};
+static_assert(sizeof(TScreenState) == 1);
+
+// One position of the board, 213 consecutive 32-bit words.
+struct TUndoEntry {
+    int32_t HeroCellX;
+    int32_t HeroCellY;
+    int32_t BoxX[kMaxBoxes];
+    int32_t BoxY[kMaxBoxes];
+    float Angle; // the pusher sprite's rotation, degrees
+    int32_t Cells[kBoardColumns][kBoardRows];
+};
+static_assert(sizeof(TUndoEntry) == 213 * 4, "an undo entry is 213 words, 852 bytes");
+static_assert(offsetof(TUndoEntry, Angle) == 20 * 4);
+static_assert(offsetof(TUndoEntry, Cells) == 21 * 4);
+
+// The widgets of the screens, each referenced while its screen is built. The GUI owns them.
+struct TMenuWidgets {
+    std::array<TArvexButton*, kMenuButtons> Buttons{}; // new game, load, options, credits, exit
+};
+
+struct TBarWidgets {
+    TArvexButton* Undo = nullptr;
+    TArvexButton* Restart = nullptr;
+    TArvexButton* Back = nullptr;
+};
+
+struct TDialogWidgets {
+    TArvexButton* Panel = nullptr;
+    TArvexButton* Yes = nullptr;
+    TArvexButton* No = nullptr;
+};
+
+struct TLoadWidgets {
+    TArvexButton* Go = nullptr;
+    TArvexButton* Back = nullptr;
+    TArvexEdit* LevelEdit = nullptr;
+};
+
+struct TOptionsWidgets {
+    TArvexButton* Ok = nullptr;
+    TArvexButton* Back = nullptr;
+    TArvexButton* MusicBox = nullptr;
+    TArvexButton* AntialiasBox = nullptr;
+    TArvexButton* FullScreenBox = nullptr;
+    TArvexButton* Depth32 = nullptr;
+    TArvexButton* Depth16 = nullptr;
+};
+
+struct TGameState {
+    TGameState();
+    ~TGameState();
+    TGameState(const TGameState&) = delete;
+    TGameState& operator=(const TGameState&) = delete;
+
+    // Screens and widgets.
+    TScreenState ScreenState = ssMenu;
+    bool DialogOpen = false;
+    TArvexGUIList* ScreenList = nullptr;
+    TArvexGUIList* DialogList = nullptr;
+    TMenuWidgets Menu;
+    TBarWidgets Bar;
+    TDialogWidgets Dialog;
+    TLoadWidgets Load;
+    TOptionsWidgets Options;
+
+    // The level being played.
+    TLevelData Level{};
+    int32_t LevelNumber = 0;
+    int32_t HeroCellX = 0;
+    int32_t HeroCellY = 0;
+    THero* HeroSprite = nullptr;
+    std::array<TBox*, kMaxBoxes> BoxSprites{};
+    std::array<TZone*, kMaxBoxes> ZoneSprites{};
+
+    // Moves and the step animation.
+    bool Won = false;
+    bool Moving = false;
+    bool BoxMoving = false;
+    int32_t StepCount = 0;
+    int32_t HeroStepX = 0;
+    int32_t HeroStepY = 0;
+    int32_t BoxStepX = 0;
+    int32_t BoxStepY = 0;
+    int32_t PushedBox = 0; // 1 .. BoxCount
+
+    // Undo.
+    int32_t UndoIndex = 0;
+    std::vector<TUndoEntry> UndoHistory;
+
+    // Progress: completion mark of level n at index n - 1.
+    std::array<uint8_t, kProgressSize> Progress{};
+
+    // Options and theme.
+    bool MusicOn = false;
+    std::unique_ptr<rtl::TIniFile> ConfigIni;
+    std::string ThemeName;
+    std::unique_ptr<rtl::TIniFile> ThemeIni;
+    bool Rotation = false;
+    std::array<TCellPos, kMenuButtons> MenuButtonPos{};
+};

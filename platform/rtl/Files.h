@@ -1,0 +1,34 @@
+// Files with the name rules the game's data was made for: names are matched without regard to
+// letter case and backslashes separate folders, so "./levels/level7.sal" finds "Level7.sal" and
+// "compleated.cmp" finds "Compleated.cmp" on a case-sensitive file system.
+#pragma once
+
+#include <string>
+
+namespace rtl {
+
+// The path of an existing file or folder that matches path case-insensitively, component by
+// component (an exact match wins over others). When nothing matches, the path itself with "/"
+// separators, so that a file can be created under that name.
+std::string ResolvePath(const std::string& path);
+
+bool FileExists(const std::string& path);      // an existing file that is not a folder
+bool DirectoryExists(const std::string& path); // an existing folder
+
+// The folder of the running program, with a trailing "/".
+std::string ProgramDir();
+// Makes ProgramDir the current folder, so the game finds its data wherever it was started from.
+// Returns false (and changes nothing) when that is impossible.
+bool ChangeToProgramDir();
+std::string GetCurrentDir();
+
+std::string ExtractFilePath(const std::string& path); // up to and including the last separator
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFileExt(const std::string& path); // with the dot, or empty
+std::string IncludeTrailingPathDelimiter(const std::string& path);
+std::string ExpandFileName(const std::string& path);
+
+// The system's reason for an errno value, as a sentence.
+std::string SysErrorMessage(int error);
+
+} // namespace rtl

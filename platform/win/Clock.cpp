@@ -1,0 +1,90 @@
+#include "platform/win/Clock.h"
+
+#include <SDL.h>
+
+namespace win {
+
+namespace {
+
+SystemClock gSystemClock;
+Clock* gClock = nullptr;
+int gPeriodRequests = 0;
+
+} // namespace
+
+bool SystemClock::PerformanceFrequency(int64_t& frequency) {
+    frequency = static_cast<int64_t>(SDL_GetPerformanceFrequency());
+    return frequency > 0;
+}
+
+bool SystemClock::PerformanceCounter(int64_t& counter) {
+    counter = static_cast<int64_t>(SDL_GetPerformanceCounter());
+    return true;
+}
+
+uint32_t SystemClock::Milliseconds() {
+    return static_cast<uint32_t>(SDL_GetTicks64());
+}
+
+bool VirtualClock::PerformanceFrequency(int64_t& frequency) {
+    frequency = HasPerformanceCounter ? Frequency : 0;
+    return HasPerformanceCounter;
+}
+
+bool VirtualClock::PerformanceCounter(int64_t& counter) {
+    counter = HasPerformanceCounter ? Ticks : 0;
+    return HasPerformanceCounter;
+}
+
+uint32_t VirtualClock::Milliseconds() {
+    return static_cast<uint32_t>(static_cast<uint64_t>(Ticks) * 1000 /
+                                 static_cast<uint64_t>(Frequency));
+}
+
+void SetClock(Clock* clock) {
+    gClock = clock;
+}
+
+Clock& CurrentClock() {
+    return gClock ? *gClock : gSystemClock;
+}
+
+bool QueryPerformanceFrequency(int64_t* frequency) {
+    return CurrentClock().PerformanceFrequency(*frequency);
+}
+
+bool QueryPerformanceCounter(int64_t* counter) {
+    return CurrentClock().PerformanceCounter(*counter);
+}
+
+uint32_t timeGetTime() {
+    return CurrentClock().Milliseconds();
+}
+
+uint32_t timeGetDevCaps(TIMECAPS* caps) {
+    if (!caps)
+        return TIMERR_NOCANDO;
+    caps->wPeriodMin = 1;
+    caps->wPeriodMax = 1000000;
+    return TIMERR_NOERROR;
+}
+
+uint32_t timeBeginPeriod(uint32_t period) {
+    if (period == 0)
+        return TIMERR_NOCANDO;
+    ++gPeriodRequests;
+    return TIMERR_NOERROR;
+}
+
+uint32_t timeEndPeriod(uint32_t period) {
+    if (period == 0 || gPeriodRequests == 0)
+        return TIMERR_NOCANDO;
+    --gPeriodRequests;
+    return TIMERR_NOERROR;
+}
+
+int ActiveTimePeriodRequests() {
+    return gPeriodRequests;
+}
+
+} // namespace win

@@ -1,0 +1,151 @@
+#include "platform/win/Forms.h"
+
+#include "platform/rtl/Strings.h"
+#include "platform/win/Application.h"
+#include "platform/win/Dialogs.h"
+
+#include <SDL.h>
+#include <map>
+
+namespace win {
+
+namespace {
+
+std::map<uint32_t, TForm*>& formsByWindowID() {
+    static std::map<uint32_t, TForm*> forms;
+    return forms;
+}
+
+SDL_Window* sdl(void* window) {
+    return static_cast<SDL_Window*>(window);
+}
+
+} // namespace
+
+TForm* FindFormByWindowID(uint32_t id) {
+    auto it = formsByWindowID().find(id);
+    return it == formsByWindowID().end() ? nullptr : it->second;
+}
+
+TForm::TForm(rtl::TComponent* owner) : rtl::TComponent(owner) {}
+
+TForm::~TForm() {
+    // Components may hook this window's procedure and unhook it as they go; they must go
+    // while the window is still whole.
+    DestroyComponents();
+    if (FWindow) {
+        formsByWindowID().erase(SDL_GetWindowID(sdl(FWindow)));
+        SDL_DestroyWindow(sdl(FWindow));
+        FWindow = nullptr;
+    }
+    if (Application && Application->MainForm == this)
+        Application->MainForm = nullptr;
+}
+
+void TForm::AfterConstruction() {
+    rtl::TComponent::AfterConstruction();
+    if (!OnCreate)
+        return;
+    try {
+        OnCreate(this);
+    } catch (...) {
+        if (Application)
+            Application->HandleException(this);
+        else
+            throw;
+    }
+}
+
+void TForm::SetCaption(const std::string& caption) {
+    FCaption = caption;
+    if (FWindow)
+        SDL_SetWindowTitle(sdl(FWindow), rtl::Win1252ToUtf8(caption).c_str());
+}
+
+HWND TForm::Handle() {
+    if (!FWindow) {
+        SDL_Window* window = SDL_CreateWindow(
+            rtl::Win1252ToUtf8(FCaption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+            FClientWidth, FClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+        if (window) {
+            FWindow = window;
+            formsByWindowID()[SDL_GetWindowID(window)] = this;
+            Perform(WM_CREATE, 0, 0);
+        } else {
+            std::fprintf(stderr, "Cannot create a window: %s\n", SDL_GetError());
+        }
+    }
+    return this;
+}
+
+void TForm::SetClientSize(int width, int height) {
+    FClientWidth = width;
+    FClientHeight = height;
+    if (FWindow)
+        SDL_SetWindowSize(sdl(FWindow), width, height);
+}
+
+TRect TForm::WindowRect() const {
+    TRect r;
+    if (!FWindow)
+        return TRect{0, 0, FClientWidth, FClientHeight};
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(sdl(FWindow), &x, &y);
+    SDL_GetWindowSize(sdl(FWindow), &w, &h);
+    int top = 0, left = 0, bottom = 0, right = 0;
+    SDL_GetWindowBordersSize(sdl(FWindow), &top, &left, &bottom, &right);
+    return TRect{x - left, y - top, x + w + right, y + h + bottom};
+}
+
+void TForm::SetBounds(int left, int top, int width, int height) {
+    Handle();
+    if (!FWindow)
+        return;
+    int bTop = 0, bLeft = 0, bBottom = 0, bRight = 0;
+    SDL_GetWindowBordersSize(sdl(FWindow), &bTop, &bLeft, &bBottom, &bRight);
+    SDL_SetWindowPosition(sdl(FWindow), left + bLeft, top + bTop);
+    SetClientSize(width - bLeft - bRight, height - bTop - bBottom);
+}
+
+void TForm::Show() {
+    Handle();
+    FVisible = true;
+    if (FWindow) {
+        SDL_ShowWindow(sdl(FWindow));
+        SDL_RaiseWindow(sdl(FWindow));
+    }
+}
+
+void TForm::Hide() {
+    FVisible = false;
+    if (FWindow)
+        SDL_HideWindow(sdl(FWindow));
+}
+
+void TForm::Close() {
+    if (Application && Application->MainForm == this)
+        Application->Terminate();
+    else
+        Hide();
+}
+
+void TForm::SetCursor(int id) {
+    FCursor = id;
+    SelectCursor(id);
+}
+
+void TForm::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case WM_CLOSE:
+        Close();
+        break;
+    case WM_SIZE:
+        FClientWidth = LOWORD(static_cast<uintptr_t>(message.LParam));
+        FClientHeight = HIWORD(static_cast<uintptr_t>(message.LParam));
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace win

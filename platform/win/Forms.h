@@ -1,0 +1,81 @@
+// Forms: top-level windows of the program, each an SDL window once its handle is needed.
+//
+// A form is a component (it owns the components placed on it) and a Window (it has a window
+// procedure others may hook). Its SDL window is made the first time Handle() is asked for,
+// which delivers WM_CREATE through WindowProc, as a hooked procedure expects. Closing the main
+// form ends the application.
+#pragma once
+
+#include "platform/rtl/Component.h"
+#include "platform/win/Window.h"
+
+#include <functional>
+#include <string>
+
+namespace win {
+
+struct TRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+};
+
+class TForm : public rtl::TComponent, public Window {
+public:
+    explicit TForm(rtl::TComponent* owner);
+    // Destroys the owned components while the window still exists, then the window.
+    ~TForm() override;
+
+    // Announces the form to its owner, then runs OnCreate, once the whole form (derived parts
+    // included) is built. An exception from OnCreate is reported through the application and
+    // does not stop the form from existing.
+    void AfterConstruction() override;
+
+    rtl::TNotifyEvent OnCreate;
+
+    const std::string& Caption() const { return FCaption; }
+    void SetCaption(const std::string& caption); // Windows-1252
+
+    HWND Handle();
+    bool HandleAllocated() const { return FWindow != nullptr; }
+
+    int ClientWidth() const { return FClientWidth; }
+    int ClientHeight() const { return FClientHeight; }
+    void SetClientSize(int width, int height);
+
+    // Outer rectangle on the desktop, and moving it.
+    TRect WindowRect() const;
+    void SetBounds(int left, int top, int width, int height);
+
+    void Show();
+    void Hide();
+    bool Visible() const { return FVisible; }
+    // Main form: ends the application. Other forms: hides them.
+    void Close();
+
+    int Cursor() const { return FCursor; }
+    void SetCursor(int id);
+
+    void WndProc(TMessage& message) override;
+
+    // Window pixels -> client coordinates of mouse messages. The display layer sets it when it
+    // scales its back buffer into the window; by default the two are the same.
+    std::function<void(int& x, int& y)> ClientMapping;
+
+    // The SDL window, for the platform's display layer only (engine code never sees SDL).
+    void* NativeWindow() const { return FWindow; }
+
+private:
+    void* FWindow = nullptr;
+    std::string FCaption;
+    int FClientWidth = 640;
+    int FClientHeight = 480;
+    bool FVisible = false;
+    int FCursor = 0;
+};
+
+// The form whose SDL window has this id, or nullptr.
+TForm* FindFormByWindowID(uint32_t id);
+
+} // namespace win

@@ -1,0 +1,52 @@
+#!/bin/sh
+# Starts the real program on its own Xvfb display, checks that a window captioned "Kosmorra"
+# appears, closes it the way a player would (the window's close button) and expects a clean
+# exit with status 0.
+set -eu
+PROGRAM="$1"
+XCLOSE="$2"
+
+# Let the server pick a free display number and report it.
+NUMBER_FILE=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$NUMBER_FILE" >/dev/null 2>&1 &
+XVFB_PID=$!
+trap 'kill $XVFB_PID 2>/dev/null || true; rm -f "$NUMBER_FILE"' EXIT
+for _ in $(seq 100); do
+    [ -s "$NUMBER_FILE" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$NUMBER_FILE")"
+export SDL_AUDIODRIVER=dummy
+export SDL_VIDEODRIVER=x11
+
+"$PROGRAM" &
+GAME_PID=$!
+
+WINDOW=""
+for _ in $(seq 100); do
+    WINDOW=$(xdotool search --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
+    [ -n "$WINDOW" ] && break
+    sleep 0.1
+done
+if [ -z "$WINDOW" ]; then
+    echo "no window captioned Kosmorra appeared"
+    kill "$GAME_PID" 2>/dev/null || true
+    exit 1
+fi
+echo "window $WINDOW: $(xdotool getwindowname "$WINDOW")"
+
+sleep 0.5
+"$XCLOSE" "$WINDOW"
+
+STATUS=0
+for _ in $(seq 100); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+        wait "$GAME_PID" || STATUS=$?
+        echo "program exited with status $STATUS"
+        exit "$STATUS"
+    fi
+    sleep 0.1
+done
+echo "program did not exit after its window was closed"
+kill "$GAME_PID" 2>/dev/null || true
+exit 1

@@ -1,0 +1,126 @@
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/IniFiles.h"
+#include "tests/support/Headless.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+using namespace rtl;
+using testing_support::TempDir;
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+} // namespace
+
+TEST(IniFile, MissingFileSectionOrKeyGivesTheDefault) {
+    TempDir dir;
+    const TIniFile missing(dir.File("none.ini"));
+    EXPECT_EQ(missing.ReadString("Options", "Theme", "Space"), "Space");
+    EXPECT_EQ(missing.ReadInteger("Options", "Depth", 32), 32);
+    EXPECT_TRUE(missing.ReadBool("Options", "Music", true));
+
+    WriteText(dir.File("c.ini"), "[Options]\nMusic=0\n");
+    const TIniFile ini(dir.File("c.ini"));
+    EXPECT_EQ(ini.ReadInteger("Other", "Music", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Options", "Depth", 32), 32);
+    EXPECT_FALSE(ini.SectionExists("Other"));
+    EXPECT_TRUE(ini.ValueExists("options", "MUSIC"));
+}
+
+TEST(IniFile, NamesIgnoreCaseAndValuesAreTrimmed) {
+    TempDir dir;
+    WriteText(dir.File("c.ini"), "; settings\r\n[ OPTIONS ]\r\n  theme = Nebula  \r\n"
+                                 "Quoted=\"  padded \"\r\n[Space]\r\nRotation=1\r\n");
+    const TIniFile ini(dir.File("C.INI")); // the file name, too
+    EXPECT_EQ(ini.ReadString("options", "Theme", "Space"), "Nebula");
+    EXPECT_EQ(ini.ReadString("Options", "quoted", ""), "  padded ");
+    EXPECT_TRUE(ini.ReadBool("space", "rotation", false));
+}
+
+TEST(IniFile, BooleansAndIntegersReadAsIntegers) {
+    TempDir dir;
+    WriteText(dir.File("c.ini"), "[O]\nZero=0\nTwo=2\nNeg=-1\nWord=yes\nHex=0x10\nEmpty=\n");
+    const TIniFile ini(dir.File("c.ini"));
+    EXPECT_FALSE(ini.ReadBool("O", "Zero", true));
+    EXPECT_TRUE(ini.ReadBool("O", "Two", false));
+    EXPECT_TRUE(ini.ReadBool("O", "Neg", false));
+    // Not a number: the default, whichever it is.
+    EXPECT_TRUE(ini.ReadBool("O", "Word", true));
+    EXPECT_FALSE(ini.ReadBool("O", "Word", false));
+    EXPECT_EQ(ini.ReadInteger("O", "Hex", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("O", "Empty", 5), 5);
+}
+
+TEST(IniFile, WritingKeepsForeignSectionsKeysAndComments) {
+    TempDir dir;
+    const std::string original = "; player settings\n[Options]\nMusic=1\n"
+                                 "Extra=keep me\n\n[Mods]\nFoo=bar\n";
+    WriteText(dir.File("Config.ini"), original);
+    TIniFile ini(dir.File("config.ini"));
+    ini.WriteBool("options", "Music", false);
+    ini.WriteInteger("Options", "Depth", 16);
+    ini.WriteString("New", "Key", "v");
+    EXPECT_EQ(ReadText(dir.File("Config.ini")),
+              "; player settings\n[Options]\nMusic=0\nExtra=keep me\nDepth=16\n\n"
+              "[Mods]\nFoo=bar\n\n[New]\nKey=v\n");
+    // Nothing but the file itself is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path),
+                            std::filesystem::directory_iterator()),
+              1);
+    ini.DeleteKey("Mods", "foo");
+    EXPECT_FALSE(ini.ValueExists("Mods", "Foo"));
+}
+
+TEST(IniFile, WritingKeepsTheFilesLineEnds) {
+    TempDir dir;
+    WriteText(dir.File("c.ini"), "[Options]\r\nMusic=1\r\n");
+    TIniFile ini(dir.File("c.ini"));
+    ini.WriteBool("Options", "Full", false);
+    EXPECT_EQ(ReadText(dir.File("c.ini")), "[Options]\r\nMusic=1\r\nFull=0\r\n");
+}
+
+TEST(IniFile, AMissingFolderRaisesTheWriteError) {
+    TempDir dir;
+    TIniFile ini(dir.File("gone/c.ini"));
+    EXPECT_THROW(ini.WriteBool("Options", "Music", false), EIniFileException);
+}
+
+TEST(IniFile, AnUnwritableFolderRaisesAndLeavesTheFileWhole) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    WriteText(dir.File("c.ini"), "[Options]\nMusic=1\n");
+    std::filesystem::permissions(dir.Path, std::filesystem::perms::owner_read |
+                                               std::filesystem::perms::owner_exec);
+    TIniFile ini(dir.File("c.ini"));
+    try {
+        ini.WriteBool("Options", "Music", false);
+        FAIL();
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.Message, "Unable to write to " + dir.File("c.ini"));
+    }
+    EXPECT_EQ(ReadText(dir.File("c.ini")), "[Options]\nMusic=1\n");
+}
+
+TEST(IniFile, AFolderInTheFilesPlaceRaisesInsteadOfBeingReplaced) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Path / "c.ini");
+    TIniFile ini(dir.File("c.ini"));
+    EXPECT_EQ(ini.ReadInteger("Options", "Depth", 32), 32);
+    EXPECT_THROW(ini.WriteInteger("Options", "Depth", 16), EIniFileException);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path / "c.ini"));
+}
