@@ -1,0 +1,22 @@
+// Components that follow the screen's 3D device.
+//
+// After the screen has created or reset its device it tells the other components of its owner,
+// and before it resets or releases the device it warns them, in a fixed order by kind: image
+// lists first (their textures), then fonts, the GUI and input. The screen cannot know those
+// classes (they build on it), so each of them implements this interface and names its kind;
+// the screen walks its owner's components and calls them in that order.
+#pragma once
+
+enum class TDeviceClientKind { dcImageList, dcBitmapFont, dcGUI, dcInput };
+
+class TArvexDeviceClient {
+public:
+    virtual ~TArvexDeviceClient() = default;
+    virtual TDeviceClientKind DeviceClientKind() const = 0;
+    // The device-ready step: LoadTextures of an image list, Initialize of a font or of the
+    // input component, Activate of the GUI.
+    virtual void DeviceReady() = 0;
+    // The device-lost step: ReleaseTextures of an image list, Finalize of a font, Deactivate
+    // of the GUI; nothing for input.
+    virtual void DeviceLost() = 0;
+};
