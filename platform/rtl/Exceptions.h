@@ -50,6 +50,11 @@ class EIniFileException : public Exception {
     using Exception::Exception;
 };
 
+// A picture file of a kind no picture class reads.
+class EInvalidGraphic : public Exception {
+    using Exception::Exception;
+};
+
 // The standard texts, built in one place so every raiser words them alike.
 [[noreturn]] void RaiseListIndexError(long long index);
 [[noreturn]] void RaiseConvertError(const std::string& text);

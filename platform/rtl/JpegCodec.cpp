@@ -1,0 +1,136 @@
+// JPEG through libjpeg (the turbo build Debian ships, which can write BGRA directly).
+//
+// libjpeg reports fatal errors through a callback that must not return. We leave with longjmp
+// back into DecodeJPEG, which is why no object with a destructor may be alive between setjmp
+// and the end of decoding: the pixel buffer is plain memory, freed on every path by hand.
+#include "platform/rtl/PictureCodecs.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <jpeglib.h>
+
+namespace rtl::codecs {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf escape;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnError(j_common_ptr info) {
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    manager->base.format_message(info, manager->message);
+    std::longjmp(manager->escape, 1);
+}
+
+void OnMessage(j_common_ptr) {} // warnings are not worth a line on stderr
+
+// Returns the malloc'd BGRA buffer or nullptr; width/height/message filled in.
+uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned& height,
+                    char* message) {
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    std::memset(&info, 0, sizeof info);
+    std::memset(&errors, 0, sizeof errors);
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = OnError;
+    errors.base.output_message = OnMessage;
+    uint32_t* volatile buffer = nullptr;
+    if (setjmp(errors.escape)) {
+        std::strncpy(message, errors.message, JMSG_LENGTH_MAX - 1);
+        jpeg_destroy_decompress(&info);
+        std::free(buffer);
+        return nullptr;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > kMaxPictureSide ||
+        info.image_height > kMaxPictureSide) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "picture size %u x %u is not accepted",
+                      info.image_width, info.image_height);
+        jpeg_destroy_decompress(&info);
+        return nullptr;
+    }
+    info.out_color_space = JCS_EXT_BGRA;
+    jpeg_start_decompress(&info);
+    width = info.output_width;
+    height = info.output_height;
+    buffer = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(width) * height * 4));
+    if (!buffer) {
+        std::snprintf(message, JMSG_LENGTH_MAX, "out of memory");
+        jpeg_destroy_decompress(&info);
+        return nullptr;
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row =
+            reinterpret_cast<JSAMPROW>(buffer + static_cast<size_t>(info.output_scanline) * width);
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return buffer;
+}
+
+} // namespace
+
+bool DecodeJPEG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+    if (file.empty()) {
+        error = "JPEG: no data";
+        return false;
+    }
+    unsigned width = 0, height = 0;
+    char message[JMSG_LENGTH_MAX] = {};
+    uint32_t* buffer = DecodeRaw(file.data(), file.size(), width, height, message);
+    if (!buffer) {
+        error = std::string("JPEG: ") + message;
+        return false;
+    }
+    pixels.Width = static_cast<int>(width);
+    pixels.Height = static_cast<int>(height);
+    pixels.Argb.assign(buffer, buffer + static_cast<size_t>(width) * height);
+    std::free(buffer);
+    return true;
+}
+
+} // namespace rtl::codecs
+
+namespace rtl {
+
+// Writing runs on pixels we made ourselves, so libjpeg's fatal errors (which would mean a bug or
+// no memory) are not caught here.
+std::vector<uint8_t> EncodeJPEG(const TPixels& pixels, int quality) {
+    if (pixels.Empty())
+        return {};
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    std::memset(&info, 0, sizeof info);
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = static_cast<JDIMENSION>(pixels.Width);
+    info.image_height = static_cast<JDIMENSION>(pixels.Height);
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_BGRA;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        auto* row = const_cast<JSAMPROW>(reinterpret_cast<const JSAMPLE*>(
+            pixels.Argb.data() + static_cast<size_t>(info.next_scanline) * pixels.Width));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<uint8_t> bytes(out, out + size);
+    jpeg_destroy_compress(&info);
+    std::free(out);
+    return bytes;
+}
+
+} // namespace rtl

@@ -1,0 +1,24 @@
+// The decoders behind the picture classes. Each returns false with a reason instead of throwing,
+// and refuses sizes above kMaxPictureSide before allocating.
+#pragma once
+
+#include "platform/rtl/Pictures.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rtl::codecs {
+
+bool DecodePNG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error);
+bool DecodeJPEG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error);
+bool DecodeBMP(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error);
+
+// Length of the PNG that starts at data: from the signature to the end of its IEND chunk.
+// 0 when the bytes are not a complete PNG chunk sequence.
+size_t PNGLength(const uint8_t* data, size_t size);
+
+bool SizeAcceptable(long long width, long long height, std::string& error);
+
+} // namespace rtl::codecs

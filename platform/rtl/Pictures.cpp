@@ -1,0 +1,197 @@
+#include "platform/rtl/Pictures.h"
+
+#include "platform/rtl/ComponentStream.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/PictureCodecs.h"
+#include "platform/rtl/Strings.h"
+
+#include <cstdio>
+
+namespace rtl {
+
+namespace {
+
+std::vector<uint8_t> ReadRest(TStream& stream) {
+    const int64_t left = stream.Size() - stream.Position();
+    std::vector<uint8_t> bytes(static_cast<size_t>(left > 0 ? left : 0));
+    if (!bytes.empty())
+        stream.ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    return bytes;
+}
+
+// UInt32 size, then that many bytes; the size is checked against what the stream holds.
+std::vector<uint8_t> ReadSized(TStream& stream) {
+    uint32_t size = 0;
+    stream.ReadBuffer(&size, 4);
+    if (size > stream.Size() - stream.Position())
+        RaiseReadError("picture data longer than its block");
+    std::vector<uint8_t> bytes(size);
+    if (size != 0)
+        stream.ReadBuffer(bytes.data(), size);
+    return bytes;
+}
+
+void WriteSized(TStream& stream, const std::vector<uint8_t>& bytes) {
+    const auto size = static_cast<uint32_t>(bytes.size());
+    stream.WriteBuffer(&size, 4);
+    if (size != 0)
+        stream.WriteBuffer(bytes.data(), size);
+}
+
+} // namespace
+
+void TGraphic::LoadFromBytes(std::vector<uint8_t> file) {
+    FPixels = TPixels();
+    FError.clear();
+    FData = std::move(file);
+    if (FData.empty() || !CanDecode())
+        return;
+    if (!Decode(FData, FPixels, FError)) {
+        std::fprintf(stderr, "%s: the picture cannot be decoded and stays empty (%s)\n",
+                     ClassName().c_str(), FError.c_str());
+        FData.clear();
+        FPixels = TPixels();
+    }
+}
+
+// ---- PNG --------------------------------------------------------------------------------------
+
+void TPNGObject::ReadData(TStream& stream) {
+    std::vector<uint8_t> rest = ReadRest(stream);
+    const size_t length = codecs::PNGLength(rest.data(), rest.size());
+    if (length == 0) {
+        // Not a chunk sequence we can find the end of: nothing to decode, and nothing after it
+        // can be trusted either.
+        LoadFromBytes({});
+        std::fprintf(stderr, "TPNGObject: the stored data is not a complete PNG file\n");
+        return;
+    }
+    stream.Seek(static_cast<int64_t>(length) - static_cast<int64_t>(rest.size()), soCurrent);
+    rest.resize(length);
+    LoadFromBytes(std::move(rest));
+}
+
+void TPNGObject::WriteData(TStream& stream) const {
+    if (!FData.empty())
+        stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
+}
+
+bool TPNGObject::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+    return codecs::DecodePNG(file, pixels, error);
+}
+
+// ---- BMP --------------------------------------------------------------------------------------
+
+void TBitmap::ReadData(TStream& stream) {
+    LoadFromBytes(ReadSized(stream));
+}
+
+void TBitmap::WriteData(TStream& stream) const {
+    WriteSized(stream, FData);
+}
+
+bool TBitmap::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+    return codecs::DecodeBMP(file, pixels, error);
+}
+
+// ---- JPEG -------------------------------------------------------------------------------------
+
+void TJPEGImage::ReadData(TStream& stream) {
+    LoadFromBytes(ReadSized(stream));
+}
+
+void TJPEGImage::WriteData(TStream& stream) const {
+    WriteSized(stream, FData);
+}
+
+bool TJPEGImage::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+    return codecs::DecodeJPEG(file, pixels, error);
+}
+
+// ---- Icons and metafiles ------------------------------------------------------------------------
+
+void TUndecodedGraphic::ReadData(TStream& stream) {
+    LoadFromBytes(ReadRest(stream));
+}
+
+void TUndecodedGraphic::WriteData(TStream& stream) const {
+    if (!FData.empty())
+        stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
+}
+
+// ---- Picture ----------------------------------------------------------------------------------
+
+std::unique_ptr<TGraphic> CreateGraphic(const std::string& className) {
+    if (className == "TPNGObject")
+        return std::make_unique<TPNGObject>();
+    if (className == "TBitmap")
+        return std::make_unique<TBitmap>();
+    if (className == "TJPEGImage")
+        return std::make_unique<TJPEGImage>();
+    if (className == "TIcon" || className == "TMetafile")
+        return std::make_unique<TUndecodedGraphic>(className);
+    return nullptr;
+}
+
+void TPicture::Assign(const TPicture& other) {
+    if (&other != this)
+        FGraphic = other.FGraphic ? other.FGraphic->Clone() : nullptr;
+}
+
+void TPicture::LoadFromFile(const std::string& fileName) {
+    const std::string ext = UpperCase(ExtractFileExt(fileName));
+    std::string className;
+    if (ext == ".PNG")
+        className = "TPNGObject";
+    else if (ext == ".BMP")
+        className = "TBitmap";
+    else if (ext == ".JPG" || ext == ".JPEG")
+        className = "TJPEGImage";
+    else if (ext == ".ICO")
+        className = "TIcon";
+    else if (ext == ".WMF" || ext == ".EMF")
+        className = "TMetafile";
+    else
+        throw EInvalidGraphic("Unknown picture file extension (" + ExtractFileExt(fileName) + ")");
+    std::unique_ptr<TGraphic> graphic = CreateGraphic(className);
+    graphic->LoadFromBytes(ReadFileBytes(fileName));
+    FGraphic = std::move(graphic);
+}
+
+void TPicture::ReadData(TStream& stream) {
+    uint8_t length = 0;
+    stream.ReadBuffer(&length, 1);
+    std::string className(length, '\0');
+    if (length != 0)
+        stream.ReadBuffer(className.data(), length);
+    FGraphic = CreateGraphic(className);
+    if (FGraphic)
+        FGraphic->ReadData(stream);
+    else
+        std::fprintf(stderr, "Picture class \"%s\" is not registered: the picture stays empty\n",
+                     className.c_str());
+}
+
+void TPicture::WriteData(TStream& stream) const {
+    const std::string className = FGraphic ? FGraphic->ClassName() : std::string();
+    const auto length = static_cast<uint8_t>(className.size());
+    stream.WriteBuffer(&length, 1);
+    if (length != 0)
+        stream.WriteBuffer(className.data(), length);
+    if (FGraphic)
+        FGraphic->WriteData(stream);
+}
+
+bool DecodeImage(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+    if (file.size() >= 8 && file[0] == 0x89 && file[1] == 'P')
+        return codecs::DecodePNG(file, pixels, error);
+    if (file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8)
+        return codecs::DecodeJPEG(file, pixels, error);
+    if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M')
+        return codecs::DecodeBMP(file, pixels, error);
+    error = "unknown picture format";
+    return false;
+}
+
+} // namespace rtl
