@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format
+.PHONY: run test release deps clean format fuzz
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -18,6 +18,14 @@ test: deps
 	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOSMORRA_SANITIZE=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each (the test build runs them only briefly).
+FUZZ_SECONDS ?= 120
+fuzz: test
+	for f in fuzz/fuzz_*.cpp; do \
+		name=$$(basename $$f .cpp); \
+		tests/fuzz/run_fuzzer.sh $(TEST_DIR)/fuzz/$$name fuzz/corpus/$$name 0 $(FUZZ_SECONDS) || exit 1; \
+	done
 
 deps:
 	@scripts/install-deps
