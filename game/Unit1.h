@@ -2,6 +2,7 @@
 // its handlers are the game.
 #pragma once
 
+#include "engine/input/ArvexInput.h"
 #include "engine/timing/ArvexTimer.h"
 #include "game/GameState.h"
 #include "platform/win/Forms.h"
@@ -13,9 +14,11 @@ public:
     // Components, in the order the form creates them. The form owns them through the
     // component tree; these are plain references.
     TArvexTimer* ArvexTimer1 = nullptr;
+    TArvexInput* ArvexInput1 = nullptr;
 
     TGameState State;
 
     void FormCreate(rtl::TObject* sender);
     void ArvexTimer1Timer(rtl::TObject* sender);
+    void ArvexInput1Keyboard(rtl::TObject* sender);
 };

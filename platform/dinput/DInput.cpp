@@ -5,7 +5,6 @@
 #include "platform/win/Window.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 
 namespace dinput {
@@ -58,7 +57,6 @@ Context::Context(bool haptics) : Haptics(haptics) {
 
 Context::~Context() {
     SDL_DelEventWatch(&Context::Watch, this);
-    assert(Devices.empty() && "a device outlived the context it holds");
     if (Haptics)
         SDL_QuitSubSystem(SDL_INIT_HAPTIC);
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_EVENTS);
@@ -191,8 +189,8 @@ HRESULT Device::SetCooperativeLevel(win::HWND window, DWORD flags) {
                            flags != (DISCL_NONEXCLUSIVE | DISCL_BACKGROUND | DISCL_NOWINKEY);
     if ((window || needsForm) && (!win::IsWindow(window) || !dynamic_cast<win::TForm*>(window)))
         return E_HANDLE;
-    if (&FFormat == &c_dfDIKeyboard && flags & DISCL_EXCLUSIVE && flags & DISCL_BACKGROUND)
-        return DIERR_UNSUPPORTED;
+    if (const HRESULT hr = CheckCooperation(flags); FAILED(hr))
+        return hr;
     FCooperation = flags;
     FWindow = window;
     return DI_OK;
@@ -258,10 +256,10 @@ void Device::LoseAcquisition() {
 HRESULT Device::Poll() {
     if (const HRESULT hr = CheckAcquired(); FAILED(hr))
         return hr;
-    Refresh();
+    const HRESULT refreshed = Refresh();
     if (const HRESULT hr = CheckAcquired(); FAILED(hr))
         return hr;
-    return &FFormat == &c_dfDIJoystick ? DI_OK : DI_NOEFFECT;
+    return refreshed;
 }
 
 HRESULT Device::GetDeviceState(DWORD size, void* data) {
@@ -304,6 +302,12 @@ protected:
         caps.dwFlags = DIDC_ATTACHED;
         caps.dwDevType = DI8DEVTYPE_KEYBOARD | (4u << 8); // enhanced 101/102-key keyboard
         caps.dwButtons = 128;
+    }
+
+    // The system keyboard cannot be taken from everyone else while the program is in the
+    // background.
+    HRESULT CheckCooperation(DWORD flags) override {
+        return (flags & DISCL_EXCLUSIVE) && (flags & DISCL_BACKGROUND) ? DIERR_UNSUPPORTED : DI_OK;
     }
 
     void ReadState(void* data) override {

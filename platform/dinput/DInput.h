@@ -26,7 +26,10 @@
 //   see what SDL delivers, which is input aimed at the program's own windows.
 // - Key events for keys without a DIK_ code are ignored; keys held only through pushed events
 //   are forgotten when a new DirectInput object is created (real keys are re-read from SDL).
-// - A window's focus is what its last focus event said, or SDL's focus flag before any.
+// - A window's focus is what the last focus event seen by a DirectInput object said (it is
+//   kept with the SDL window), or SDL's focus flag before any.
+// - SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS is set: controllers are read whatever window
+//   has the focus, and foreground devices are unacquired by this layer instead.
 //
 // Threads: created and called on the main thread; the watch is safe to run on any thread.
 #pragma once

@@ -71,8 +71,11 @@ protected:
     virtual void ReadState(void* data) = 0;
     // Whether the hardware is still there; a device that vanishes loses its acquisition.
     virtual bool Present() { return true; }
-    // Brings the hardware state up to date; runs without the lock.
-    virtual void Refresh() {}
+    // Brings the hardware state up to date; runs without the lock. What Poll returns on
+    // success: devices that need no polling say DI_NOEFFECT.
+    virtual HRESULT Refresh() { return DI_NOEFFECT; }
+    // Refuses cooperative levels this kind of device does not support.
+    virtual HRESULT CheckCooperation(DWORD) { return DI_OK; }
     // Run with Lock held: as acquisition starts (the mouse drops motion from before), and for
     // every mouse motion and wheel event while acquired.
     virtual void OnAcquired() {}

@@ -163,7 +163,10 @@ protected:
 
     bool Present() override { return SDL_JoystickGetAttached(FJoystick) == SDL_TRUE; }
 
-    void Refresh() override { SDL_JoystickUpdate(); }
+    HRESULT Refresh() override {
+        SDL_JoystickUpdate();
+        return DI_OK;
+    }
 
     void ReadState(void* data) override {
         DIJOYSTATE state;

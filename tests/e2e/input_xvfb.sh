@@ -1,0 +1,82 @@
+#!/bin/sh
+# Starts the input probe on its own Xvfb display, gives its window the focus, holds each arrow
+# key and then presses Escape through real X11 key events (xdotool's XTEST), and checks what
+# the keyboard handler saw: every arrow held over many ticks but pressed once, Escape pressed
+# once, and a clean exit.
+set -eu
+PROBE="$1"
+
+NUMBER_FILE=$(mktemp)
+OUTPUT=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$NUMBER_FILE" >/dev/null 2>&1 &
+XVFB_PID=$!
+trap 'kill $XVFB_PID 2>/dev/null || true; rm -f "$NUMBER_FILE" "$OUTPUT"' EXIT
+for _ in $(seq 100); do
+    [ -s "$NUMBER_FILE" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$NUMBER_FILE")"
+export SDL_AUDIODRIVER=dummy
+export SDL_VIDEODRIVER=x11
+
+"$PROBE" >"$OUTPUT" &
+PROBE_PID=$!
+
+WINDOW=""
+for _ in $(seq 100); do
+    WINDOW=$(xdotool search --name '^Input probe$' 2>/dev/null | head -n 1 || true)
+    [ -n "$WINDOW" ] && break
+    sleep 0.1
+done
+if [ -z "$WINDOW" ]; then
+    echo "no window captioned Input probe appeared"
+    kill "$PROBE_PID" 2>/dev/null || true
+    exit 1
+fi
+
+# No window manager runs here, so the test hands the window the focus itself.
+sleep 0.3
+timeout 10 xdotool windowfocus --sync "$WINDOW"
+sleep 0.3
+for key in Up Down Left Right; do
+    xdotool keydown "$key"
+    sleep 0.4
+    xdotool keyup "$key"
+    sleep 0.1
+done
+xdotool keydown Escape
+sleep 0.1
+xdotool keyup Escape
+
+STATUS=""
+for _ in $(seq 100); do
+    if ! kill -0 "$PROBE_PID" 2>/dev/null; then
+        STATUS=0
+        wait "$PROBE_PID" || STATUS=$?
+        break
+    fi
+    sleep 0.1
+done
+cat "$OUTPUT"
+if [ -z "$STATUS" ]; then
+    echo "the probe did not end after Escape"
+    kill "$PROBE_PID" 2>/dev/null || true
+    exit 1
+fi
+[ "$STATUS" -eq 0 ] || { echo "the probe exited with status $STATUS"; exit 1; }
+
+FAILED=0
+for bit in 0 1 2 3; do
+    LINE=$(grep "^bit $bit: " "$OUTPUT" || true)
+    TICKS=$(echo "$LINE" | sed -n 's/.*held \([0-9]*\) ticks.*/\1/p')
+    PRESSES=$(echo "$LINE" | sed -n 's/.*pressed \([0-9]*\)$/\1/p')
+    if [ -z "$TICKS" ] || [ "$TICKS" -lt 5 ] || [ "$PRESSES" != 1 ]; then
+        echo "arrow bit $bit: expected held over 5+ ticks and pressed once, got '${LINE}'"
+        FAILED=1
+    fi
+done
+if [ "$(grep -c '^pressed bit 4$' "$OUTPUT")" != 1 ]; then
+    echo "Escape (bit 4) was not seen pressed exactly once"
+    FAILED=1
+fi
+exit "$FAILED"
