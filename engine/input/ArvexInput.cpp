@@ -514,3 +514,56 @@ void TArvexInput::WindowHook(win::TMessage& message, const win::TWndMethod& oldW
         break;
     }
 }
+
+void TArvexInput::ReadProperty(const std::string& name, rtl::TReader& reader) {
+    struct IntegerProperty {
+        const char* Name;
+        void (TJoystick::*Set)(int32_t);
+    };
+    static constexpr IntegerProperty kJoystickIntegers[] = {
+        {"RangeX", &TJoystick::SetRangeX},       {"RangeY", &TJoystick::SetRangeY},
+        {"RangeZ", &TJoystick::SetRangeZ},       {"DeadZoneX", &TJoystick::SetDeadZoneX},
+        {"DeadZoneY", &TJoystick::SetDeadZoneY}, {"DeadZoneZ", &TJoystick::SetDeadZoneZ},
+    };
+
+    const size_t dot = name.find('.');
+    const std::string device = name.substr(0, dot);
+    const std::string property = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    TCustomInput* input = nullptr;
+    if (device == "Keyboard")
+        input = FKeyboard.get();
+    else if (device == "Mouse")
+        input = FMouse.get();
+    else if (device == "Joystick")
+        input = FJoystick.get();
+    if (!input)
+        rtl::RaiseReadError("unknown property " + name);
+
+    if (property == "Enabled")
+        return input->SetEnabled(reader.ReadBoolean());
+    if (property == "ForegroundOnly")
+        return input->SetForegroundOnly(reader.ReadBoolean());
+    if (property == "Exclusive")
+        return input->SetExclusive(reader.ReadBoolean());
+    if (input == FKeyboard.get() && (property == TKeyboard::AssignsPropertyName ||
+                                     property == TKeyboard::LegacyAssignsPropertyName)) {
+        const std::vector<uint8_t> bytes = reader.ReadBinary();
+        if (bytes.size() != TKeyboard::AssignsPropertySize)
+            rtl::RaiseReadError(name + " holds " + std::to_string(bytes.size()) +
+                                " bytes instead of 128");
+        rtl::TMemoryStream value;
+        value.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        value.SetPosition(0);
+        FKeyboard->ReadBinaryProperty(property, value);
+        return;
+    }
+    if (input == FJoystick.get()) {
+        if (property == "Autocenter")
+            return FJoystick->SetAutocenter(reader.ReadBoolean());
+        for (const IntegerProperty& integer : kJoystickIntegers) {
+            if (property == integer.Name)
+                return (FJoystick.get()->*integer.Set)(reader.ReadInteger());
+        }
+    }
+    rtl::RaiseReadError("unknown property " + name);
+}

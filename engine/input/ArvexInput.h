@@ -24,6 +24,7 @@
 #include "engine/display/ArvexDeviceClient.h"
 #include "platform/dinput/DInput.h"
 #include "platform/rtl/Component.h"
+#include "platform/rtl/ComponentStream.h"
 #include "platform/rtl/Streams.h"
 #include "platform/win/Forms.h"
 
@@ -247,7 +248,7 @@ private:
 
 // ---- The component --------------------------------------------------------------------------
 
-class TArvexInput : public rtl::TComponent, public TArvexDeviceClient {
+class TArvexInput : public rtl::TComponent, public TArvexDeviceClient, public rtl::TStreamable {
 public:
     // Raises "ArvexInput: No Form present!" when no owner up the chain is a form.
     explicit TArvexInput(rtl::TComponent* owner);
@@ -273,6 +274,11 @@ public:
     void Finalize();
     // Polls every device and fires the events of those with bits down. Once per frame tick.
     void Update();
+
+    // The stored properties of the devices, as a form stream names them: "Keyboard.Enabled",
+    // "Keyboard.Assigns" (or "Keyboard.Assigns2"; 128 bytes), "Joystick.DeadZoneX", ... The
+    // events are bound by whoever loads the form.
+    void ReadProperty(const std::string& name, rtl::TReader& reader) override;
 
     TDeviceClientKind DeviceClientKind() const override { return TDeviceClientKind::dcInput; }
     void DeviceReady() override { Initialize(); }

@@ -352,6 +352,85 @@ TEST(KeyboardAssigns, StreamedAsAssignsAndAcceptedAsAssigns2) {
     EXPECT_EQ(keyboard.Assigns(0), DIK_Q);
 }
 
+namespace {
+
+// A property list as a form stream stores it.
+class PropertyList {
+public:
+    PropertyList& Name(const std::string& name) {
+        FBytes.push_back(static_cast<uint8_t>(name.size()));
+        FBytes.insert(FBytes.end(), name.begin(), name.end());
+        return *this;
+    }
+    PropertyList& Boolean(bool value) {
+        FBytes.push_back(value ? rtl::vaTrue : rtl::vaFalse);
+        return *this;
+    }
+    PropertyList& Int16(int16_t value) {
+        FBytes.push_back(rtl::vaInt16);
+        FBytes.push_back(static_cast<uint8_t>(value));
+        FBytes.push_back(static_cast<uint8_t>(value >> 8));
+        return *this;
+    }
+    PropertyList& Binary(const std::vector<uint8_t>& bytes) {
+        FBytes.push_back(rtl::vaBinary);
+        for (int i = 0; i < 4; ++i)
+            FBytes.push_back(static_cast<uint8_t>(bytes.size() >> (8 * i)));
+        FBytes.insert(FBytes.end(), bytes.begin(), bytes.end());
+        return *this;
+    }
+    std::vector<uint8_t> End() {
+        FBytes.push_back(0);
+        return FBytes;
+    }
+
+private:
+    std::vector<uint8_t> FBytes;
+};
+
+} // namespace
+
+TEST(ArvexInputStreaming, ReadsTheDevicesStoredProperties) {
+    HeadlessApp h;
+    auto* input = rtl::Create<TArvexInput>(rtl::Create<win::TForm>(&h.App));
+    std::vector<uint32_t> entries(32, 0);
+    entries[4] = DIK_ESCAPE;
+    rtl::TReader reader(PropertyList()
+                            .Name("Keyboard.Assigns2")
+                            .Binary(AssignsBytes(entries))
+                            .Name("Keyboard.ForegroundOnly")
+                            .Boolean(false)
+                            .Name("Mouse.Enabled")
+                            .Boolean(true)
+                            .Name("Joystick.Autocenter")
+                            .Boolean(false)
+                            .Name("Joystick.DeadZoneX")
+                            .Int16(150)
+                            .Name("Joystick.RangeY")
+                            .Int16(-5)
+                            .Name("Joystick.RangeZ")
+                            .Int16(700)
+                            .End());
+    reader.ReadProperties(*input);
+    EXPECT_EQ(input->Keyboard()->Assigns(4), DIK_ESCAPE);
+    EXPECT_EQ(input->Keyboard()->Assigns(0), 0u);
+    EXPECT_FALSE(input->Keyboard()->ForegroundOnly());
+    EXPECT_TRUE(input->Mouse()->Enabled());
+    EXPECT_FALSE(input->Joystick()->Autocenter());
+    EXPECT_EQ(input->Joystick()->DeadZoneX(), 100);
+    EXPECT_EQ(input->Joystick()->RangeY(), 0);
+    EXPECT_EQ(input->Joystick()->RangeZ(), 700);
+
+    rtl::TReader shortAssigns(
+        PropertyList().Name("Keyboard.Assigns").Binary(std::vector<uint8_t>(100)).End());
+    EXPECT_THROW(shortAssigns.ReadProperties(*input), rtl::EReadError);
+    EXPECT_EQ(input->Keyboard()->Assigns(4), DIK_ESCAPE);
+    rtl::TReader foreign(PropertyList().Name("Mouse.Autocenter").Boolean(true).End());
+    EXPECT_THROW(foreign.ReadProperties(*input), rtl::EReadError);
+    rtl::TReader unknown(PropertyList().Name("Trackball.Enabled").Boolean(true).End());
+    EXPECT_THROW(unknown.ReadProperties(*input), rtl::EReadError);
+}
+
 TEST(JoystickSettings, StoredValuesAreClampedAndOffsetsChecked) {
     HeadlessApp h;
     auto* input = rtl::Create<TArvexInput>(rtl::Create<win::TForm>(&h.App));
