@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 void Write(const fs::path& path, const std::vector<uint8_t>& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 void WriteText(const fs::path& path, const std::string& text) {
@@ -34,9 +35,9 @@ rtl::TPixels Checker(int w, int h) {
 
 // A 2 x 2 24-bit bitmap.
 std::vector<uint8_t> TinyBmp() {
-    std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0,
-                              0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0,
-                              0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0,  0,
+                              2,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 16, 0,
+                              0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0,  0};
     const uint8_t rows[] = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
     b.insert(b.end(), rows, rows + sizeof rows);
     return b;
@@ -61,7 +62,8 @@ int main(int argc, char** argv) {
 
     oil::ThemePicture a{"a.png", "TPNGObject", png, 2, 2, rtl::clBlack, true, ""};
     oil::ThemePicture b{"b.bmp", "TBitmap", bmp, 0, 0, 0x00FF00FF, true, "x.png"};
-    oil::ThemePicture c{"c.jpg", "TJPEGImage", jpeg, 8, 8, static_cast<rtl::TColor>(0xFF00000Fu), false, ""};
+    oil::ThemePicture c{
+        "c.jpg", "TJPEGImage", jpeg, 8, 8, static_cast<rtl::TColor>(0xFF00000Fu), false, ""};
     Write(dir / "fuzz_component_stream" / "theme3", oil::WriteTheme({a, b, c}));
     Write(dir / "fuzz_component_stream" / "theme1", oil::WriteTheme({a}));
     Write(dir / "fuzz_component_stream" / "empty", oil::WriteTheme({}));
