@@ -58,6 +58,10 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     ArvexInput1->Joystick()->SetRangeZ(1000);
     ArvexInput1->OnKeyboard = [this](rtl::TObject* sender) { ArvexInput1Keyboard(sender); };
 
+    // Streamed with no songs; start-up adds the one it plays.
+    ArvexMusic1 = rtl::Create<TArvexMusic>(this);
+    ArvexMusic1->Name = "ArvexMusic1";
+
     OnCreate = [this](rtl::TObject* sender) { FormCreate(sender); };
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/input/ArvexInput.h"
+#include "engine/timing/ArvexMusic.h"
 #include "engine/timing/ArvexTimer.h"
 #include "game/GameState.h"
 #include "platform/win/Forms.h"
@@ -15,6 +16,7 @@ public:
     // component tree; these are plain references.
     TArvexTimer* ArvexTimer1 = nullptr;
     TArvexInput* ArvexInput1 = nullptr;
+    TArvexMusic* ArvexMusic1 = nullptr;
 
     TGameState State;
 
