@@ -5,8 +5,6 @@
 #include "engine/timing/ArvexMusic.h"
 #include "platform/dshow/SoundFile.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -14,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <numbers>
+#include <sndfile.h>
 #include <thread>
 #include <vector>
 
@@ -44,10 +43,10 @@ bool WriteSong(const std::string& path, double seconds) {
     for (long done = 0; done < frames; done += 4410) {
         for (int i = 0; i < 4410; ++i) {
             const double t = static_cast<double>(done + i) / 44100;
-            const auto chord = static_cast<float>(
-                0.2 * std::sin(2 * std::numbers::pi * 220 * t) +
-                0.15 * std::sin(2 * std::numbers::pi * 277.18 * t) +
-                0.1 * std::sin(2 * std::numbers::pi * 329.63 * t));
+            const auto chord =
+                static_cast<float>(0.2 * std::sin(2 * std::numbers::pi * 220 * t) +
+                                   0.15 * std::sin(2 * std::numbers::pi * 277.18 * t) +
+                                   0.1 * std::sin(2 * std::numbers::pi * 329.63 * t));
             block[2 * static_cast<size_t>(i)] = chord;
             block[2 * static_cast<size_t>(i) + 1] = chord;
         }
@@ -77,7 +76,8 @@ void Frames(const char* what, double seconds, const std::function<void()>& call)
 } // namespace
 
 int main() {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kosmorra-bench-music";
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "kosmorra-bench-music";
     std::filesystem::create_directories(folder);
     const std::string song = (folder / "Sound.mp3").string();
     constexpr double kSongSeconds = 180;
@@ -114,8 +114,8 @@ int main() {
     item->Loop = true;
     Frames("CheckLoops while playing", 2.0, [&] { music.CheckLoops(); });
     Frames("seek to a random place per frame", 1.0, [&] {
-        item->SetPosition(std::fmod(static_cast<double>(Clock::now().time_since_epoch().count()),
-                                    kSongSeconds));
+        item->SetPosition(
+            std::fmod(static_cast<double>(Clock::now().time_since_epoch().count()), kSongSeconds));
     });
     Frames("Stop per frame (music switched off)", 1.0, [&] { item->Stop(); });
     std::printf("  Play after Stop                    %8.3f ms\n", TimeMs([&] { item->Play(); }));

@@ -272,6 +272,18 @@ TEST_F(GraphTest, AtItsEndAGraphStaysRunningSoASeekRestartsIt) {
     EXPECT_EQ(graph.Position(), 1.0);
 }
 
+TEST_F(GraphTest, AnEmptySoundFileIsAtItsEndFromTheStart) {
+    const std::string path = Dir.File("nothing.wav");
+    WriteTone(path, SoundFormat::Wav, {});
+    Graph graph;
+    ASSERT_EQ(graph.Render(path), S_OK);
+    EXPECT_EQ(graph.Duration(), 0.0);
+    EXPECT_EQ(graph.Control->Run(), S_OK);
+    Clock.AdvanceMilliseconds(100);
+    EXPECT_EQ(graph.Position(), 0.0);
+    EXPECT_EQ(graph.Seeking->put_CurrentPosition(0.0), S_OK);
+}
+
 TEST_F(GraphTest, ReplacingTheClockMidRunGoesOnFromTheLastKnownPlace) {
     Graph graph;
     ASSERT_EQ(graph.Render(Tone("two.wav", 2.0)), S_OK);
