@@ -85,7 +85,8 @@ AudioMixer::AudioMixer() {
         FDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (FDevice != 0) {
             FScratch.resize(static_cast<size_t>(kDeviceFrames) * 2);
-            FDriver = SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "";
+            const char* driver = SDL_GetCurrentAudioDriver();
+            FDriver = driver ? driver : "";
         }
     }
     if (FDevice == 0) {

@@ -56,8 +56,6 @@ public:
     void Seek(Voice& voice, int64_t frame);
     void SetGains(Voice& voice, float left, float right);
 
-    bool HasDevice() const { return FDevice != 0; }
-
 private:
     AudioMixer();
     static void MixCallback(void* userdata, uint8_t* stream, int length);

@@ -26,11 +26,9 @@ constexpr HRESULT MakeHResult(uint32_t bits) {
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
-constexpr HRESULT E_NOTIMPL = MakeHResult(0x80004001);
 constexpr HRESULT E_NOINTERFACE = MakeHResult(0x80004002);
 constexpr HRESULT E_POINTER = MakeHResult(0x80004003);
 constexpr HRESULT E_FAIL = MakeHResult(0x80004005);
-constexpr HRESULT E_UNEXPECTED = MakeHResult(0x8000FFFF);
 constexpr HRESULT E_OUTOFMEMORY = MakeHResult(0x8007000E);
 constexpr HRESULT E_INVALIDARG = MakeHResult(0x80070057);
 constexpr HRESULT RPC_E_CHANGED_MODE = MakeHResult(0x80010106);

@@ -480,9 +480,9 @@ class RealMusicTest : public ::testing::Test {
 protected:
     std::string Tone(const std::string& name,
                      const std::vector<testing_support::ToneSegment>& segments,
-                     SoundFormat format = SoundFormat::Wav) {
+                     SoundFormat format = SoundFormat::Wav, int sampleRate = 44100) {
         const std::string path = Dir.File(name);
-        WriteTone(path, format, segments);
+        WriteTone(path, format, segments, 2, sampleRate);
         return path;
     }
 
@@ -572,15 +572,19 @@ TEST_F(RealMusicTest, LoopingIsPolledAgainstTheClock) {
     win::SetClock(nullptr);
 }
 
+// A WAV at the device's rate, and an MP3 at 48 kHz that has to be resampled on the way.
 class AudibleMusicTest : public RealMusicTest, public ::testing::WithParamInterface<SoundFormat> {
 protected:
-    std::string Named(const std::string& stem) const {
-        return stem + (GetParam() == SoundFormat::Wav ? ".wav" : ".mp3");
+    std::string Song(const std::string& stem,
+                     const std::vector<testing_support::ToneSegment>& segments) {
+        return GetParam() == SoundFormat::Wav
+                   ? Tone(stem + ".wav", segments)
+                   : Tone(stem + ".mp3", segments, SoundFormat::Mp3, 48000);
     }
 };
 
 TEST_P(AudibleMusicTest, ASongPlaysAndStopSilencesIt) {
-    const std::string file = Tone(Named("tone"), {{2.0, 0.5}}, GetParam());
+    const std::string file = Song("tone", {{2.0, 0.5}});
     AudioCapture capture(Dir.File("out.raw"));
     {
         TArvexMusic music(nullptr);
@@ -606,7 +610,7 @@ TEST_P(AudibleMusicTest, ASongPlaysAndStopSilencesIt) {
 
 TEST_P(AudibleMusicTest, ALoopingSongStartsAgainAfterItsEnd) {
     // Loud first half, quiet second: every start of the song is a jump to loud.
-    const std::string file = Tone(Named("blip"), {{0.1, 0.5}, {0.1, 0.1}}, GetParam());
+    const std::string file = Song("blip", {{0.1, 0.5}, {0.1, 0.1}});
     AudioCapture capture(Dir.File("out.raw"));
     {
         TArvexMusic music(nullptr);
