@@ -11,7 +11,7 @@ run: release
 	cd $(RELEASE_DIR) && ./kosmorra
 
 release: deps
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOSMORRA_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 test: deps

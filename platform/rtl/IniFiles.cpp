@@ -114,7 +114,7 @@ bool ParseIniInteger(const std::string& text, int32_t& value) {
 
 std::vector<std::string> TIniFile::LoadLines(std::string& newline) const {
     std::vector<std::string> lines;
-    newline = "\n";
+    newline.assign(1, '\n');
     std::ifstream in(ResolvePath(FileName), std::ios::binary);
     if (!in)
         return lines;
@@ -124,7 +124,7 @@ std::vector<std::string> TIniFile::LoadLines(std::string& newline) const {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
             if (first)
-                newline = "\r\n"; // keep the file's own line ends when rewriting it
+                newline.assign("\r\n"); // keep the file's own line ends when rewriting it
         }
         first = false;
         lines.push_back(line);

@@ -41,7 +41,7 @@ uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned&
     errors.base.output_message = OnMessage;
     uint32_t* volatile buffer = nullptr;
     if (setjmp(errors.escape)) {
-        std::strncpy(message, errors.message, JMSG_LENGTH_MAX - 1);
+        std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
         jpeg_destroy_decompress(&info);
         std::free(buffer);
         return nullptr;
