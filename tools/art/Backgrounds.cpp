@@ -184,7 +184,7 @@ rtl::TPixels OptionsScreen() {
     c.SetFont(Face::SansBold, 40);
     Shadowed(c, 40, 90, "Options", kLabel, 0);
 
-    Panel(c, 20, 140, 440, 310, 0.55);
+    Panel(c, 40, 140, 420, 310, 0.55);
     c.SetFont(Face::SansBold, 16);
     const auto rowLabel = [&](Point box, const std::string& text) {
         Shadowed(c, box.X - 14, c.CenteredBaseline(box.Y + kTickSize / 2.0), text, kLabel, 1);
@@ -192,14 +192,13 @@ rtl::TPixels OptionsScreen() {
     rowLabel(kAntialiasBox, "Antialiasing");
     rowLabel(kMusicBox, "Music");
     rowLabel(kFullScreenBox, "Full screen");
-    Shadowed(c, kDepth32.X - 12, c.CenteredBaseline(kDepth32.Y + kDepthHeight / 2.0),
-             "Colour depth", kLabel, 1);
+    Shadowed(c, kDepth32.X, kDepth32.Y - 10, "Colour depth", kLabel, 0);
 
     c.SetFont(Face::Sans, 14);
     const double notes = 392;
-    Shadowed(c, 44, notes, "Changes take effect at once.", kQuiet, 0);
-    Shadowed(c, 44, notes + 20, "OK also keeps them for the next start;", kQuiet, 0);
-    Shadowed(c, 44, notes + 40, "Back keeps them only until you quit.", kQuiet, 0);
+    Shadowed(c, 64, notes, "Changes take effect at once.", kQuiet, 0);
+    Shadowed(c, 64, notes + 20, "OK also keeps them for the next start;", kQuiet, 0);
+    Shadowed(c, 64, notes + 40, "Back keeps them only until you quit.", kQuiet, 0);
     return c.Pixels();
 }
 

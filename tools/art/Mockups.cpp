@@ -91,9 +91,9 @@ rtl::TPixels Screen(const Theme& theme, int background) {
 
 // A board to show the sprites with: free floor around it shows the background.
 const char* const kSampleBoard[12] = {
-    "                ", "   #########    ", "   #   #   ##   ", "   # $   $  #   ",
-    "  ## ### ##..#  ", "  #  @  $ *.#   ", "  # ##  ## ..#  ", "  #    $   ##   ",
-    "  ###### $ #    ", "       #  #     ", "       ####     ", "                ",
+    "                ", "   ##########   ", "   #   ##  .#   ", "   # $    $ #   ",
+    "  ##  #### .##  ", "  #  $ @  $. #  ", "  # .  ##   .#  ", "  ##  $   *  #  ",
+    "   #   ##   ##  ", "   ##########   ", "                ", "                ",
 };
 
 rtl::TPixels Game(const Theme& theme) {
