@@ -3,14 +3,19 @@
 //   oil pack MANIFEST OUT.OIL     pictures listed in a manifest -> theme file
 //   oil list FILE.OIL             one line per picture: index, name, class, size, tiles, key
 //   oil unpack FILE.OIL DIR       the pictures as files plus a manifest that packs them back
+//   oil sheet FILE.OIL OUT.png    a contact sheet of every picture, for review
 #include "platform/rtl/Colors.h"
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
 #include "platform/rtl/Pictures.h"
 #include "platform/rtl/Streams.h"
+#include "tools/oil/Sheet.h"
 #include "tools/oil/Theme.h"
 
+#include <cairo.h>
 #include <cstdio>
 #include <filesystem>
+#include <fontconfig/fontconfig.h>
 #include <fstream>
 #include <string>
 
@@ -19,7 +24,8 @@ namespace {
 int Usage() {
     std::fprintf(stderr, "usage: oil pack MANIFEST OUT.OIL\n"
                          "       oil list FILE.OIL\n"
-                         "       oil unpack FILE.OIL DIR\n");
+                         "       oil unpack FILE.OIL DIR\n"
+                         "       oil sheet FILE.OIL OUT.png\n");
     return 2;
 }
 
@@ -77,6 +83,13 @@ int Unpack(const std::string& file, const std::string& dir) {
     return 0;
 }
 
+int Sheet(const std::string& file, const std::string& out) {
+    const std::vector<oil::ThemePicture> pictures = oil::ReadTheme(rtl::ReadFileBytes(file));
+    WriteBytes(out, rtl::EncodePNG(oil::ContactSheet(pictures, rtl::ExtractFileName(file))));
+    std::printf("%s: sheet of %zu pictures in %s\n", file.c_str(), pictures.size(), out.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +103,13 @@ int main(int argc, char** argv) {
             return List(argv[2]);
         if (command == "unpack" && argc == 4)
             return Unpack(argv[2], argv[3]);
+        if (command == "sheet" && argc == 4) {
+            const int result = Sheet(argv[2], argv[3]);
+            // Drop cairo's and fontconfig's caches so a leak checker sees only real leaks.
+            cairo_debug_reset_static_data();
+            FcFini();
+            return result;
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "oil: %s\n", e.what());
         return 1;

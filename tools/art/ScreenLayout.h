@@ -1,0 +1,66 @@
+// Where the game puts things on its 1024 x 768 screens, and the sizes this theme gives the
+// pictures that fill them. The backgrounds are painted around these places, the mock-ups put
+// the widgets on them, and the tests hold the pictures to them.
+#pragma once
+
+namespace art::layout {
+
+struct Point {
+    int X, Y;
+};
+
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+constexpr int kCell = 64; // board cells, and the size of the four board sprites
+
+// Menu buttons (all five are stretched to picture 11's size; 13 is also drawn at its own size
+// as the level-selection go button, so the two share one size).
+constexpr int kMenuButtonWidth = 160;
+constexpr int kMenuButtonHeight = 32;
+constexpr Point kMenuButtons[5] = {{432, 318}, {432, 366}, {432, 414}, {432, 462}, {432, 510}};
+
+// The one-line buttons: back, undo, restart, OK, yes, no.
+constexpr int kBarButtonWidth = 160;
+constexpr int kBarButtonHeight = 20;
+
+// In-game bar at the lower right.
+constexpr Point kUndo = {819, 663};
+constexpr Point kRestart = {819, 684};
+constexpr Point kGameBack = {819, 705};
+
+// Level selection.
+constexpr Point kLevelEdit = {60, 730};
+constexpr int kEditWidth = 160, kEditHeight = 20;
+constexpr Point kGo = {220, 730};
+constexpr Point kLoadBack = {384, 730};
+constexpr int kStatusLeft[2] = {133, 574}; // where the game prints Completed / Incompleted
+constexpr int kFirstRowTop = 84;           // top of level 1 and of level 26
+constexpr int kRowPitch = 19;
+constexpr int kLevelsPerColumn = 25;
+
+// Options.
+constexpr Point kOk = {56, 728};
+constexpr Point kOptionsBack = {220, 728};
+constexpr Point kAntialiasBox = {285, 182};
+constexpr Point kMusicBox = {285, 211};
+constexpr Point kFullScreenBox = {285, 240};
+constexpr int kTickSize = 21;
+constexpr Point kDepth32 = {149, 317};
+constexpr Point kDepth16 = {224, 317};
+constexpr int kDepthWidth = 67, kDepthHeight = 27;
+
+// Confirmation dialog: the panel sits in the middle of the screen, the two answers inside its
+// lower edge, symmetric about its centre line.
+constexpr Point kPanel = {287, 259};
+constexpr int kPanelWidth = 450, kPanelHeight = 250;
+constexpr Point kYes = {350, 481};
+constexpr Point kNo = {514, 481};
+
+// Bitmap font: 96 cells, 16 to a row.
+constexpr int kFontCellWidth = 11;
+constexpr int kFontCellHeight = 18;
+constexpr int kFontBaseline = 14; // from the top of a cell
+constexpr int kFontColumns = 16;
+constexpr int kFontRows = 6;
+
+} // namespace art::layout
