@@ -9,6 +9,8 @@
 
 enum class TDeviceClientKind { dcImageList, dcBitmapFont, dcGUI, dcInput };
 
+class TArvexScreen;
+
 class TArvexDeviceClient {
 public:
     virtual ~TArvexDeviceClient() = default;
@@ -19,4 +21,7 @@ public:
     // The device-lost step: ReleaseTextures of an image list, Finalize of a font, Deactivate
     // of the GUI; nothing for input.
     virtual void DeviceLost() = 0;
+    // A screen that finds an image list or a font joining its owner makes itself that
+    // component's ArvexScreen through this. The other kinds are never asked.
+    virtual void AssignScreen(TArvexScreen*) {}
 };

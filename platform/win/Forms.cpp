@@ -97,6 +97,15 @@ TRect TForm::WindowRect() const {
     return TRect{x - left, y - top, x + w + right, y + h + bottom};
 }
 
+void TForm::ClientToScreen(int& x, int& y) const {
+    if (!FWindow)
+        return;
+    int left = 0, top = 0;
+    SDL_GetWindowPosition(sdl(FWindow), &left, &top);
+    x += left;
+    y += top;
+}
+
 void TForm::SetBounds(int left, int top, int width, int height) {
     Handle();
     if (!FWindow)

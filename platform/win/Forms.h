@@ -47,6 +47,8 @@ public:
     // Outer rectangle on the desktop, and moving it.
     TRect WindowRect() const;
     void SetBounds(int left, int top, int width, int height);
+    // A point of the client area in desktop coordinates.
+    void ClientToScreen(int& x, int& y) const;
 
     void Show();
     void Hide();

@@ -1,9 +1,12 @@
 // Every unit test program runs headless (SDL's dummy drivers, no window appears, message boxes
 // are recorded) and knows which leaks belong to system libraries rather than to us.
+// --update-golden rewrites the golden pictures the program compares with.
 #include "platform/win/Dialogs.h"
+#include "tests/support/GoldenImage.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -29,5 +32,8 @@ int main(int argc, char** argv) {
     LoadSuppressions();
     win::SetHeadless(true);
     testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--update-golden")
+            testing_support::SetUpdateGolden(true);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,291 @@
+// The game's frame on the software device, and the same scene on SDL2's own software renderer
+// for scale: clear, a 1024 x 768 background from a 1024 x 1024 texture, 192 sprites of 64 x 64
+// with transparent pixels on the 16 x 12 grid, three 100 x 21 buttons, vertex colour
+// 0xFEFEFEFE, normal alpha blending. Prints frames per second and milliseconds per frame with
+// point and bilinear filtering, one thread. Asserts nothing.
+//
+// Usage: bench_frame [seconds per measurement, default 2]
+#include "engine/display/ArvexRenderer.h"
+#include "engine/display/ArvexScreen.h"
+#include "platform/d3d/D3DX.h"
+#include "platform/d3d/soft/SoftDevice.h"
+#include "platform/win/Application.h"
+#include "platform/win/Dialogs.h"
+
+#include <SDL.h>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 1024, kHeight = 768;
+constexpr uint32_t kVertexColour = 0xFEFEFEFE;
+
+// ---- Pictures --------------------------------------------------------------------------------
+
+struct Picture {
+    int Width;
+    int Height;
+    std::vector<uint32_t> Pixels;
+};
+
+uint32_t Hash(uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7feb352d;
+    x ^= x >> 15;
+    x *= 0x846ca68b;
+    return x ^ (x >> 16);
+}
+
+Picture Background() {
+    Picture p{kWidth, kHeight, std::vector<uint32_t>(static_cast<size_t>(kWidth) * kHeight)};
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const uint32_t n = Hash(static_cast<uint32_t>(y * kWidth + x)) & 15;
+            p.Pixels[static_cast<size_t>(y) * kWidth + x] =
+                0xFF000000u | (x * 255 / kWidth) << 16 | (y * 255 / kHeight) << 8 | (96 + n);
+        }
+    return p;
+}
+
+// A 64 x 64 tile whose corners are transparent, like the game's walls, boxes and pusher.
+Picture Sprite(int kind) {
+    Picture p{64, 64, std::vector<uint32_t>(64 * 64, 0)};
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const double d = std::hypot(x - 31.5, y - 31.5);
+            if (d > 30 - kind * 2)
+                continue;
+            p.Pixels[static_cast<size_t>(y) * 64 + x] =
+                0xFF000000u | ((40 + kind * 50) & 0xFF) << 16 | (x * 4) << 8 | (y * 4);
+        }
+    return p;
+}
+
+Picture Button() {
+    Picture p{100, 21, std::vector<uint32_t>(100 * 21)};
+    for (int y = 0; y < 21; ++y)
+        for (int x = 0; x < 100; ++x)
+            p.Pixels[static_cast<size_t>(y) * 100 + x] = 0xE0000000u | (y * 10) << 16 | 0x4080;
+    return p;
+}
+
+// ---- The scene on our device ------------------------------------------------------------------
+
+struct Tile {
+    d3d::Texture* Texture;
+    int Width;
+    int Height;
+};
+
+// What the image list does for Draw(X, Y, 0).
+void DrawTile(TArvexScreen& screen, TArvexRenderer& r, const Tile& t, int x, int y) {
+    screen.SetBlendMode(0);
+    r.SetColors(kVertexColour, kVertexColour, kVertexColour, kVertexColour);
+    r.FlipV = r.FlipH = false;
+    const float u = static_cast<float>(t.Width) / t.Texture->Width();
+    const float v = static_cast<float>(t.Height) / t.Texture->Height();
+    r.SetTexCoords(0, 0, u, 0, u, v, 0, v);
+    r.SetTexture(t.Texture);
+    const float x1 = x - 0.5f, y1 = y - 0.5f, x2 = x + t.Width - 0.5f, y2 = y + t.Height - 0.5f;
+    r.SetPositions(x1, y1, x2, y1, x2, y2, x1, y2);
+    r.RotateScale(x + t.Width * 0.5f, y + t.Height * 0.5f, 0, 1, 1);
+    r.Draw();
+}
+
+struct OurScene {
+    std::vector<std::unique_ptr<d3d::Texture>> Textures;
+    Tile Back{}, Sprites[4]{}, Buttons{};
+
+    Tile Make(d3d::Device* device, const Picture& p) {
+        std::unique_ptr<d3d::Texture> texture;
+        d3d::D3DXCreateTextureFromPixels(device, p.Pixels.data(), p.Width, p.Height, 0, &texture);
+        Textures.push_back(std::move(texture));
+        return Tile{Textures.back().get(), p.Width, p.Height};
+    }
+
+    explicit OurScene(d3d::Device* device) {
+        Back = Make(device, Background());
+        for (int i = 0; i < 4; ++i)
+            Sprites[i] = Make(device, Sprite(i));
+        Buttons = Make(device, Button());
+    }
+
+    void Draw(TArvexScreen& screen, TArvexRenderer& r) const {
+        screen.Clear(0, 0, 0, 255);
+        DrawTile(screen, r, Back, 0, 0);
+        for (int row = 0; row < 12; ++row)
+            for (int column = 0; column < 16; ++column)
+                DrawTile(screen, r, Sprites[(row * 16 + column) % 4], column * 64, row * 64);
+        for (int i = 0; i < 3; ++i)
+            DrawTile(screen, r, Buttons, 20 + i * 120, 740);
+    }
+};
+
+// ---- Measuring --------------------------------------------------------------------------------
+
+struct Figure {
+    double FramesPerSecond;
+    double MsPerFrame;
+};
+
+Figure Measure(double seconds, const std::function<void()>& frame) {
+    for (int i = 0; i < 5; ++i)
+        frame(); // warm up caches and conversions
+    int frames = 0;
+    const auto start = Clock::now();
+    double elapsed = 0;
+    do {
+        frame();
+        ++frames;
+        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    } while (elapsed < seconds);
+    return Figure{frames / elapsed, elapsed * 1000.0 / frames};
+}
+
+void Print(const char* what, const char* filter, const Figure& f, const char* target) {
+    std::printf("  %-44s %-8s %8.1f frames/s %8.3f ms/frame  %s\n", what, filter, f.FramesPerSecond,
+                f.MsPerFrame, target);
+}
+
+// Draws the frame on a screen whose device never presents (render only) or presents into a
+// hidden window's surface.
+void MeasureOurs(double seconds, bool present) {
+    auto* form = rtl::Create<win::TForm>(nullptr);
+    form->SetClientSize(kWidth, kHeight);
+    auto* screen = rtl::Create<TArvexScreen>(form);
+    screen->SetWindowHandle(present ? static_cast<win::HWND>(form) : nullptr);
+    screen->RenderMode = rmReference;
+    screen->Width = kWidth;
+    screen->Height = kHeight;
+    screen->Initialize();
+    TArvexRenderer renderer;
+    renderer.SetScreen(screen);
+    renderer.Activate();
+    {
+        OurScene scene(screen->Device());
+        for (int linear = 0; linear < 2; ++linear) {
+            screen->SetAntialias(linear != 0);
+            const Figure f = Measure(seconds, [&] {
+                screen->BeginScene();
+                scene.Draw(*screen, renderer);
+                if (present) {
+                    screen->EndScene();
+                } else {
+                    // The frame without its presentation: end the device's scene only.
+                    screen->Device()->EndScene();
+                }
+            });
+            const char* target = present ? "" : linear ? "(target >= 200)" : "(target >= 400)";
+            Print(present ? "SoftDevice, drawing and presenting" : "SoftDevice, drawing",
+                  linear ? "bilinear" : "point", f, target);
+        }
+    }
+    rtl::TComponent::Free(form);
+}
+
+// The same scene through SDL_RenderGeometry on SDL's software renderer.
+void MeasureSDL(double seconds) {
+    SDL_Surface* target =
+        SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(target);
+    if (!target || !renderer) {
+        std::printf("  SDL software renderer unavailable: %s\n", SDL_GetError());
+        return;
+    }
+    const auto make = [&](const Picture& p) {
+        SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                           SDL_TEXTUREACCESS_STATIC, p.Width, p.Height);
+        SDL_UpdateTexture(t, nullptr, p.Pixels.data(), p.Width * 4);
+        SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+        return t;
+    };
+    SDL_Texture* back = make(Background());
+    SDL_Texture* sprites[4];
+    for (int i = 0; i < 4; ++i)
+        sprites[i] = make(Sprite(i));
+    SDL_Texture* button = make(Button());
+    const auto quad = [&](SDL_Texture* t, float x, float y, float w, float h) {
+        const SDL_Color c{254, 254, 254, 254};
+        const SDL_Vertex v[4] = {{{x, y}, c, {0, 0}},
+                                 {{x + w, y}, c, {1, 0}},
+                                 {{x + w, y + h}, c, {1, 1}},
+                                 {{x, y + h}, c, {0, 1}}};
+        const int indices[6] = {0, 1, 2, 0, 2, 3};
+        SDL_RenderGeometry(renderer, t, v, 4, indices, 6);
+    };
+    for (int linear = 0; linear < 2; ++linear) {
+        const SDL_ScaleMode mode = linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
+        SDL_SetTextureScaleMode(back, mode);
+        SDL_SetTextureScaleMode(button, mode);
+        for (SDL_Texture* s : sprites)
+            SDL_SetTextureScaleMode(s, mode);
+        const Figure f = Measure(seconds, [&] {
+            SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+            SDL_RenderClear(renderer);
+            quad(back, 0, 0, kWidth, kHeight);
+            for (int row = 0; row < 12; ++row)
+                for (int column = 0; column < 16; ++column)
+                    quad(sprites[(row * 16 + column) % 4], column * 64.0f, row * 64.0f, 64, 64);
+            for (int i = 0; i < 3; ++i)
+                quad(button, 20.0f + i * 120, 740, 100, 21);
+            SDL_RenderFlush(renderer);
+        });
+        Print("SDL2 software renderer, SDL_RenderGeometry", linear ? "bilinear" : "point", f, "");
+    }
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(target);
+}
+
+std::string CpuName() {
+    std::ifstream info("/proc/cpuinfo");
+    for (std::string line; std::getline(info, line);)
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    return "unknown";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
+    win::SetHeadless(true);
+    win::TApplication application;
+    if (!application.Initialize())
+        return 1;
+    SDL_version sdl;
+    SDL_GetVersion(&sdl);
+    std::printf("bench_frame: the game's frame, %d x %d, 192 sprites, 3 buttons, one thread\n",
+                kWidth, kHeight);
+    std::printf("  machine: %s, %u hardware threads\n", CpuName().c_str(),
+                std::thread::hardware_concurrency());
+    std::printf("  build: %s, g++ %s, vector code: %s, SDL %d.%d.%d\n",
+#ifdef NDEBUG
+                "Release",
+#else
+                "Debug (figures not representative)",
+#endif
+                __VERSION__,
+#if defined(__AVX2__)
+                "AVX2",
+#elif defined(__SSE2__)
+                "SSE2",
+#else
+                "none",
+#endif
+                sdl.major, sdl.minor, sdl.patch);
+    MeasureOurs(seconds, false);
+    MeasureOurs(seconds, true);
+    MeasureSDL(seconds);
+    return 0;
+}

@@ -1,0 +1,130 @@
+#include "platform/d3d/DeviceWindow.h"
+
+#include "platform/win/Forms.h"
+
+#include <SDL.h>
+#include <algorithm>
+
+namespace d3d {
+
+namespace {
+
+SDL_Window* sdl(void* window) {
+    return static_cast<SDL_Window*>(window);
+}
+
+} // namespace
+
+D3DFORMAT DisplayFormatOf(uint32_t sdlPixelFormat) {
+    if (SDL_BITSPERPIXEL(sdlPixelFormat) == 16 || sdlPixelFormat == SDL_PIXELFORMAT_RGB565)
+        return D3DFMT_R5G6B5;
+    return D3DFMT_X8R8G8B8;
+}
+
+DeviceWindow::DeviceWindow(HWND window) : FForm(dynamic_cast<win::TForm*>(window)) {
+    if (FForm)
+        FForm->Handle(); // a form makes its SDL window when first asked for it
+}
+
+DeviceWindow::~DeviceWindow() {
+    if (FForm && FMapping)
+        FForm->ClientMapping = nullptr;
+}
+
+void* DeviceWindow::NativeWindow() const {
+    return FForm ? FForm->NativeWindow() : nullptr;
+}
+
+void DeviceWindow::Apply(bool windowed, UINT backBufferWidth, UINT backBufferHeight) {
+    FWindowed = windowed;
+    FWidth = backBufferWidth;
+    FHeight = backBufferHeight;
+    FHadFocus = false;
+    SDL_Window* window = sdl(NativeWindow());
+    if (!window)
+        return;
+    SDL_SetWindowFullscreen(window, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    FMapping = true;
+    FForm->ClientMapping = [this](int& x, int& y) {
+        SDL_Window* w = sdl(NativeWindow());
+        int width = 0, height = 0;
+        if (!w)
+            return;
+        SDL_GetWindowSize(w, &width, &height);
+        const Placement p = Place(width, height);
+        if (p.Width <= 0 || p.Height <= 0)
+            return;
+        // Floor division, so that a pixel left of the picture maps left of column 0.
+        const auto map = [](int v, int origin, int extent, UINT size) {
+            const long long scaled = static_cast<long long>(v - origin) * size;
+            return static_cast<int>(scaled >= 0 ? scaled / extent
+                                                : -((-scaled + extent - 1) / extent));
+        };
+        x = map(x, p.X, p.Width, FWidth);
+        y = map(y, p.Y, p.Height, FHeight);
+    };
+}
+
+Placement DeviceWindow::Place(int areaWidth, int areaHeight) const {
+    if (FWindowed || FWidth == 0 || FHeight == 0)
+        return Placement{0, 0, areaWidth, areaHeight};
+    // The largest picture of the back buffer's shape that fits, centred.
+    const long long w = FWidth, h = FHeight;
+    int width = areaWidth;
+    int height = static_cast<int>(areaWidth * h / w);
+    if (height > areaHeight) {
+        height = areaHeight;
+        width = static_cast<int>(areaHeight * w / h);
+    }
+    return Placement{(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
+}
+
+bool DeviceWindow::DrawableSize(int& width, int& height) const {
+    SDL_Window* window = sdl(NativeWindow());
+    if (!window)
+        return false;
+    if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)
+        SDL_GL_GetDrawableSize(window, &width, &height);
+    else
+        SDL_GetWindowSizeInPixels(window, &width, &height);
+    return width > 0 && height > 0;
+}
+
+bool DeviceWindow::Left() {
+    SDL_Window* window = sdl(NativeWindow());
+    if (!window || FWindowed)
+        return false;
+    const Uint32 flags = SDL_GetWindowFlags(window);
+    if (flags & SDL_WINDOW_INPUT_FOCUS)
+        FHadFocus = true;
+    // Without a window manager a window may never be given the focus; only losing focus it
+    // once had counts as leaving.
+    return (flags & SDL_WINDOW_MINIMIZED) || (FHadFocus && !(flags & SDL_WINDOW_INPUT_FOCUS));
+}
+
+D3DDISPLAYMODE DeviceWindow::DesktopMode() const {
+    D3DDISPLAYMODE mode;
+    SDL_Window* window = sdl(NativeWindow());
+    const int display = window ? std::max(0, SDL_GetWindowDisplayIndex(window)) : 0;
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(display, &desktop) == 0) {
+        mode.Width = static_cast<UINT>(desktop.w);
+        mode.Height = static_cast<UINT>(desktop.h);
+        mode.RefreshRate = static_cast<UINT>(desktop.refresh_rate);
+        mode.Format = DisplayFormatOf(desktop.format);
+    }
+    return mode;
+}
+
+bool DeviceWindow::ClientRectOnDesktop(RECT& rect) const {
+    SDL_Window* window = sdl(NativeWindow());
+    if (!window)
+        return false;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &w, &h);
+    rect = RECT{x, y, x + w, y + h};
+    return true;
+}
+
+} // namespace d3d
