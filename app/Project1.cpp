@@ -10,5 +10,5 @@ int main() {
     application.Title = "Trundlo";
     application.CreateForm<TForm1>();
     application.Run();
-    return 0;
+    return application.ExitCode;
 }

@@ -1,6 +1,12 @@
 #include "game/Unit1.h"
 
+#include "game/BuiltinPictures.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Streams.h"
+#include "platform/win/Application.h"
+#include "platform/win/Dialogs.h"
 
 namespace {
 
@@ -17,12 +23,31 @@ constexpr uint8_t kStoredKeyboardAssigns[TKeyboard::AssignsPropertySize] = {
     0,    0, 0, 0, 0,    0, 0, 0, 0x01, 0, 0, 0, 0x38, 0, 0, 0, // bits 28..31
 };
 
+// The bitmap font's characters in the order of picture 12's cells. The at sign and both square
+// brackets occur twice; the font takes the first of each.
+const std::string kFontCharacters = std::string(" !@#$%&\"()*+,-./0123456789:;<=>?@") +
+                                    "ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`" +
+                                    "abcdefghijklmnopqrstuvwxyz[~]{}";
+
 } // namespace
 
 TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     // The form's stored values, applied the way loading the form would apply them.
     SetCaption("Kosmorra");
-    SetClientSize(1024, 768);
+
+    ArvexScreen1 = rtl::Create<TArvexScreen>(this);
+    ArvexScreen1->Name = "ArvexScreen1";
+    ArvexScreen1->Pool = plManaged;
+    ArvexScreen1->ScaleX = 1.0f;
+    ArvexScreen1->ScaleY = 1.0f;
+    ArvexScreen1->SetRed(255);
+    ArvexScreen1->SetGreen(255);
+    ArvexScreen1->SetBlue(255);
+    ArvexScreen1->SetAlpha(255);
+    ArvexScreen1->Width = 800;
+    ArvexScreen1->Height = 600;
+    ArvexScreen1->BackBufferAccess = false;
+    ArvexScreen1->BBCount = 0;
 
     ArvexTimer1 = rtl::Create<TArvexTimer>(this);
     ArvexTimer1->Name = "ArvexTimer1";
@@ -33,6 +58,36 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     ArvexTimer1->SetFPSWarningFrames(10);
     ArvexTimer1->SetLossyMode(false);
     ArvexTimer1->OnTimer = [this](rtl::TObject* sender) { ArvexTimer1Timer(sender); };
+
+    ArvexBitmapFont1 = rtl::Create<TArvexBitmapFont>(this);
+    ArvexBitmapFont1->Name = "ArvexBitmapFont1";
+    ArvexBitmapFont1->SetArvexScreen(ArvexScreen1);
+    ArvexBitmapFont1->SetArvexImageIndex(0);
+    ArvexBitmapFont1->SetRed(255);
+    ArvexBitmapFont1->SetGreen(255);
+    ArvexBitmapFont1->SetBlue(255);
+    ArvexBitmapFont1->SetAlpha(255);
+    ArvexBitmapFont1->LineSpace = 10;
+    ArvexBitmapFont1->ScaleX = 1.0f;
+    ArvexBitmapFont1->ScaleY = 1.0f;
+    ArvexBitmapFont1->Spacing = 0;
+    ArvexBitmapFont1->PositionMode = pmTopLeft;
+
+    ArvexImageList1 = rtl::Create<TArvexImageList>(this);
+    ArvexImageList1->Name = "ArvexImageList1";
+    {
+        // The 34 built-in pictures, in the same encoding as a theme file.
+        rtl::TMemoryStream stream;
+        const std::vector<uint8_t>& builtin = BuiltinPictureStream();
+        stream.WriteBuffer(builtin.data(), static_cast<int64_t>(builtin.size()));
+        ArvexImageList1->ImageList().LoadFromStream(stream);
+    }
+    ArvexImageList1->SetArvexScreen(ArvexScreen1);
+    // The font refers to the list, which exists only now.
+    ArvexBitmapFont1->SetArvexImageList(ArvexImageList1);
+
+    ArvexSprite1 = rtl::Create<TArvexSprite>(this);
+    ArvexSprite1->Name = "ArvexSprite1";
 
     ArvexInput1 = rtl::Create<TArvexInput>(this);
     ArvexInput1->Name = "ArvexInput1";
@@ -47,34 +102,255 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     }
     ArvexInput1->Mouse()->SetEnabled(false);
     ArvexInput1->Joystick()->SetEnabled(false);
-    ArvexInput1->Joystick()->SetForegroundOnly(true);
-    ArvexInput1->Joystick()->SetExclusive(false);
-    ArvexInput1->Joystick()->SetAutocenter(true);
-    ArvexInput1->Joystick()->SetDeadZoneX(20);
-    ArvexInput1->Joystick()->SetDeadZoneY(20);
-    ArvexInput1->Joystick()->SetDeadZoneZ(20);
-    ArvexInput1->Joystick()->SetRangeX(1000);
-    ArvexInput1->Joystick()->SetRangeY(1000);
-    ArvexInput1->Joystick()->SetRangeZ(1000);
     ArvexInput1->OnKeyboard = [this](rtl::TObject* sender) { ArvexInput1Keyboard(sender); };
 
-    // Streamed with no songs; start-up adds the one it plays.
+    ArvexGUI1 = rtl::Create<TArvexGUI>(this);
+    ArvexGUI1->Name = "ArvexGUI1";
+    ArvexGUI1->ArvexScreen = ArvexScreen1;
+    ArvexGUI1->ArvexBitmapFont = ArvexBitmapFont1;
+
     ArvexMusic1 = rtl::Create<TArvexMusic>(this);
     ArvexMusic1->Name = "ArvexMusic1";
 
     OnCreate = [this](rtl::TObject* sender) { FormCreate(sender); };
 }
 
+TForm1::~TForm1() {
+    FreeRetired();
+    // The components go with the form (last created first); the INI objects with the state.
+}
+
+// ---- Start-up -------------------------------------------------------------------------------
+
 void TForm1::FormCreate(rtl::TObject*) {
+    // 1. The program's own cursor, as application cursor 5.
+    const TBuiltinCursor& cursor = BuiltinCursor();
+    win::RegisterCursor(5, win::CreateCursorFromPixels(cursor.Pixels.Argb.data(),
+                                                       cursor.Pixels.Width, cursor.Pixels.Height,
+                                                       cursor.HotSpotX, cursor.HotSpotY));
+    SetCursor(5);
+
+    // 2, 3. The player's settings, kept open for the whole run.
+    const std::string folder = rtl::ProgramDir();
+    State.ConfigIni = std::make_unique<rtl::TIniFile>(folder + "Config.ini");
+    State.MusicOn = State.ConfigIni->ReadBool("Options", "Music", true);
+
+    // 4 .. 7. The screen.
+    ArvexScreen1->SetWindowHandle(this);
+    ArvexScreen1->Width = 1024;
+    ArvexScreen1->Height = 768;
+    ArvexScreen1->FullScreen = State.ConfigIni->ReadBool("Options", "Full", true);
+    ArvexScreen1->Initialize();
+    ArvexScreen1->SetAntialias(State.ConfigIni->ReadBool("Options", "Antialiasing", true));
+    ArvexScreen1->Setbpp(State.ConfigIni->ReadInteger("Options", "Depth", 32));
+
+    // 8. The song. It starts whatever the option says; the first tick stops it when it is off.
+    ArvexMusic1->OpenAll();
+    TSongListItem* song = ArvexMusic1->Songs()->Add();
+    song->LoadFromFile("./Music/Sound.mp3");
+    song->Open();
+    song->Play();
+
+    // 9 .. 13. The theme: its pictures and its description.
+    State.ThemeName = State.ConfigIni->ReadString("Options", "Theme", "Space");
+    if (!LoadTheme())
+        return;
+    State.ThemeIni = std::make_unique<rtl::TIniFile>(folder + "Themes/Space.ini");
+    State.Rotation = State.ThemeIni->ReadBool(State.ThemeName, "Rotation", false);
+    for (int i = 0; i < kMenuButtons; ++i) {
+        const std::string key = "Button" + std::to_string(i);
+        State.MenuButtonPos[static_cast<size_t>(i)].X =
+            State.ThemeIni->ReadInteger(State.ThemeName, key + "X", 0);
+        State.MenuButtonPos[static_cast<size_t>(i)].Y =
+            State.ThemeIni->ReadInteger(State.ThemeName, key + "Y", 0);
+    }
+
+    // 14, 15. Textures and the font.
+    ArvexImageList1->LoadTextures();
+    CreateFont();
+
+    // The marks already won, so that a win before the level selection is ever opened keeps them.
+    ReadProgress();
+
+    // 16 .. 19. The dialog's list, the menu, and the frame timer.
+    State.DialogList = new TArvexGUIList(ArvexGUI1);
+    CreateMenuGui();
     State.ScreenState = ssMenu;
     State.UndoIndex = 0;
-    ArvexTimer1->SetEnabled(true);
+    SetTimer(true);
 }
 
-// The frame tick. The screens and the music join it as their components arrive.
+bool TForm1::LoadTheme() {
+    const std::string file = "./Themes/" + State.ThemeName + ".OIL";
+    const bool readable = rtl::FileExists(file);
+    ArvexImageList1->ImageList().LoadFromFile(file);
+    const int count = ArvexImageList1->Count();
+    if (readable && count >= kThemePictures)
+        return true;
+    // The screens draw pictures up to index 39: without them the game has nothing to show.
+    const std::string why = !readable ? "the file is missing or cannot be read"
+                                      : "it holds " + std::to_string(count) +
+                                            " pictures, and the game needs " +
+                                            std::to_string(kThemePictures);
+    win::MessageBox(this,
+                    "The theme \"" + State.ThemeName + "\" cannot be used: " + file + ": " + why +
+                        ".\nThe game will now exit.",
+                    "Kosmorra", win::MB_OK | win::MB_ICONERROR);
+    if (win::Application) {
+        win::Application->ExitCode = 1;
+        win::Application->Terminate();
+    }
+    return false;
+}
+
+void TForm1::CreateFont() {
+    ArvexBitmapFont1->SetArvexImageIndex(12);
+    ArvexBitmapFont1->SetCharacters(kFontCharacters);
+    ArvexBitmapFont1->Initialize();
+}
+
+// ---- The frame ------------------------------------------------------------------------------
+
 void TForm1::ArvexTimer1Timer(rtl::TObject*) {
+    FreeRetired();
     ArvexInput1->Update();
+    switch (State.ScreenState) {
+    case ssMenu:
+        doMenu();
+        break;
+    case ssGame:
+        doGame();
+        break;
+    case ssLoad:
+        doLoad();
+        break;
+    case ssOptions:
+        doOptions();
+        break;
+    case ssCredits:
+        doCredits();
+        break;
+    }
+    if (ArvexMusic1->Songs()->Count() > 0) {
+        if (!State.MusicOn)
+            ArvexMusic1->Songs()->Items(0)->Stop();
+        else
+            ArvexMusic1->CheckLoops();
+    }
 }
 
-// Runs in every tick in which an assigned key is down; the moves arrive with the board.
-void TForm1::ArvexInput1Keyboard(rtl::TObject*) {}
+void TForm1::doMenu() {
+    ArvexScreen1->BeginScene();
+    if (State.DialogOpen) {
+        // The dialog draws over the previous frame: no clear.
+        State.DialogList->Draw();
+    } else {
+        ArvexScreen1->Clear(0, 0, 0, 255);
+        Picture(24)->Draw(0, 0, 0);
+        ArvexGUI1->Draw();
+    }
+    ArvexScreen1->EndScene();
+}
+
+void TForm1::doGame() {
+    ArvexScreen1->BeginScene();
+    if (State.DialogOpen) {
+        State.DialogList->Draw();
+        ArvexScreen1->EndScene();
+        return;
+    }
+    ArvexScreen1->Clear(0, 0, 0, 255);
+    Picture(34)->Draw(0, 0, 0);
+    if (State.Won) {
+        HandleWin();
+        if (State.ScreenState != ssGame) {
+            // The next level could not be loaded: the menu has taken over.
+            ArvexScreen1->EndScene();
+            return;
+        }
+    }
+    ArvexSprite1->FreeDead();
+    ArvexSprite1->Draw();
+    ArvexGUI1->Draw();
+    ArvexScreen1->EndScene();
+
+    // The step animation, then the win test once no step is running.
+    if (State.Moving) {
+        move(State.HeroStepX, State.HeroStepY);
+        if (State.BoxMoving)
+            Boxmove(State.PushedBox, State.BoxStepX, State.BoxStepY);
+        if (State.StepCount >= 32)
+            EndStep();
+    }
+    if (!State.Moving)
+        Won();
+}
+
+void TForm1::doLoad() {
+    ArvexScreen1->BeginScene();
+    ArvexScreen1->Clear(0, 0, 0, 255);
+    Picture(8)->Draw(0, 0, 0);
+    ArvexGUI1->Draw();
+    for (int n = 1; n <= kListedLevels; ++n) {
+        const bool completed = State.Progress[static_cast<size_t>(n - 1)] != 0;
+        if (completed) {
+            ArvexBitmapFont1->SetRed(203);
+            ArvexBitmapFont1->SetBlue(223);
+            ArvexBitmapFont1->SetGreen(223);
+        } else {
+            ArvexBitmapFont1->SetRed(114);
+            ArvexBitmapFont1->SetBlue(114);
+            ArvexBitmapFont1->SetGreen(114);
+        }
+        const int x = n <= 25 ? 133 : 574;
+        const int row = n <= 25 ? n : n - 25;
+        ArvexBitmapFont1->TextOut(x, 65 + 19 * row, completed ? "Completed" : "Incompleted", 0);
+    }
+    ArvexScreen1->EndScene();
+}
+
+void TForm1::doOptions() {
+    ArvexScreen1->BeginScene();
+    ArvexScreen1->Clear(0, 0, 0, 255);
+    Picture(7)->Draw(0, 0, 0);
+    ArvexGUI1->Draw();
+    ArvexScreen1->EndScene();
+}
+
+void TForm1::doCredits() {
+    ArvexScreen1->BeginScene();
+    ArvexScreen1->Clear(0, 0, 0, 255);
+    Picture(25)->Draw(0, 0, 0);
+    ArvexScreen1->EndScene();
+}
+
+void TForm1::doHalt(rtl::TObject*) {
+    win::SendMessage(this, win::WM_CLOSE, 0, 0);
+}
+
+// ---- Retired widgets ------------------------------------------------------------------------
+
+void TForm1::RetireWidgets(TArvexGUIList* list) {
+    if (!list)
+        return;
+    State.RetiredWidgets.insert(State.RetiredWidgets.end(), list->Items.begin(), list->Items.end());
+    list->Items.clear();
+}
+
+void TForm1::FreeRetired() {
+    // A retired widget no longer sits in its list, so its destructor only empties its registry
+    // entry; a retired list is empty.
+    for (TArvexGUIComponent* w : State.RetiredWidgets)
+        delete w;
+    State.RetiredWidgets.clear();
+    for (TArvexGUIList* l : State.RetiredLists)
+        delete l;
+    State.RetiredLists.clear();
+}
+
+void TForm1::ForgetPointer() {
+    ArvexGUI1->HoverId = 0;
+    ArvexGUI1->PreviousHoverId = 0;
+    ArvexGUI1->PressedId = -1;
+    ArvexGUI1->FocusId = 0;
+}

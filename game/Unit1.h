@@ -1,26 +1,144 @@
-// The main form of the game: it owns the engine components and the one game state record, and
-// its handlers are the game.
+// The main form of the game: it owns the eight engine components and the one game state record,
+// and its handlers are the game.
+//
+// Sections of the implementation:
+//   Unit1.cpp         construction (the form's stored values), start-up, the frame tick, the five
+//                     frame handlers, screen changes, doHalt
+//   Unit1Board.cpp    levels and the board's sprites, moves and pushing, the step animation, the
+//                     win test and win handling, undo
+//   Unit1Screens.cpp  the menu, the in-game bar, the confirmation dialog, level selection and the
+//                     progress file, the options screen and Config.ini
 #pragma once
 
+#include "engine/display/ArvexImageList.h"
+#include "engine/display/ArvexScreen.h"
+#include "engine/gui/ArvexGUI.h"
+#include "engine/gui/ArvexWidgets.h"
 #include "engine/input/ArvexInput.h"
+#include "engine/sprites/ArvexBitmapFont.h"
+#include "engine/sprites/ArvexSprite.h"
 #include "engine/timing/ArvexMusic.h"
 #include "engine/timing/ArvexTimer.h"
 #include "game/GameState.h"
 #include "platform/win/Forms.h"
 
+// The board's sprite classes: one class per kind of board object, nothing added.
+class TWall : public TSprite {
+public:
+    using TSprite::TSprite;
+};
+
+class THero : public TSprite {
+public:
+    using TSprite::TSprite;
+};
+
+class TBox : public TSprite {
+public:
+    using TSprite::TSprite;
+};
+
+class TZone : public TSprite {
+public:
+    using TSprite::TSprite;
+};
+
 class TForm1 : public win::TForm {
 public:
     explicit TForm1(rtl::TComponent* owner);
+    ~TForm1() override;
 
-    // Components, in the order the form creates them. The form owns them through the
-    // component tree; these are plain references.
+    // Components, in the order the form creates them. The form owns them through the component
+    // tree; these are plain references.
+    TArvexScreen* ArvexScreen1 = nullptr;
     TArvexTimer* ArvexTimer1 = nullptr;
+    TArvexBitmapFont* ArvexBitmapFont1 = nullptr;
+    TArvexImageList* ArvexImageList1 = nullptr;
+    TArvexSprite* ArvexSprite1 = nullptr;
     TArvexInput* ArvexInput1 = nullptr;
+    TArvexGUI* ArvexGUI1 = nullptr;
     TArvexMusic* ArvexMusic1 = nullptr;
 
     TGameState State;
 
+    // ---- Start-up and the frame -----------------------------------------------------------
     void FormCreate(rtl::TObject* sender);
+    void CreateFont();
     void ArvexTimer1Timer(rtl::TObject* sender);
+    void doMenu();
+    void doGame();
+    void doLoad();
+    void doOptions();
+    void doCredits();
+    void doHalt(rtl::TObject* sender);
+
+    // ---- Levels, moves, undo (Unit1Board.cpp) -----------------------------------------------
+    void LoadLevel(int32_t Number);
+    void ClearAll();
+    void restartlevel(rtl::TObject* sender);
     void ArvexInput1Keyboard(rtl::TObject* sender);
+    void move(int32_t DX, int32_t DY);
+    void Boxmove(int32_t Index, int32_t DX, int32_t DY);
+    bool Won();
+    void ProcUndo();
+    void doUndo(rtl::TObject* sender);
+
+    // ---- Screens (Unit1Screens.cpp) ---------------------------------------------------------
+    void CreateMenuGui();
+    void CreateGameGui();
+    void CreateAreYouShure(rtl::TObject* sender);
+    void NoClick(rtl::TObject* sender);
+    void ChangeToMenu(rtl::TObject* sender);
+    void ChangeToCredits(rtl::TObject* sender);
+    void ChangeToGame(rtl::TObject* sender);
+    void ChangeToLoad(rtl::TObject* sender);
+    void CreateLoadGui();
+    void ChangeToOptions(rtl::TObject* sender);
+    void CreateOptionsGui();
+    void OptionsCheck(TArvexButton* Button);
+    void OptionsChange(rtl::TObject* sender);
+    void okClick(rtl::TObject* sender);
+    void WriteOptions();
+
+    // The progress file's name and the number of levels the selection screen lists.
+    static constexpr const char* kProgressFile = "compleated.cmp";
+    static constexpr int kListedLevels = 50;
+    // Pictures the game's screens need: a theme must provide at least these.
+    static constexpr int kThemePictures = 40;
+
+private:
+    // Loads a level, and on any failure (missing or damaged file) reports it and returns to the
+    // menu with the timer running, instead of leaving a dead screen.
+    void StartLevel(int32_t number);
+    // Checks a freshly read level against what the board code relies on.
+    void CheckLevel(const std::string& fileName) const;
+    // Tries a step of the pusher in direction (dx, dy).
+    void TryStep(int32_t dx, int32_t dy);
+    // Stops a running step animation where it is; the sprites are placed on their cells by
+    // whoever calls it.
+    void EndStep();
+    void HandleWin();
+
+    // Reads the progress file into State.Progress (creating it with zeros when it is missing);
+    // false, with the reason shown, when it cannot be read.
+    bool ReadProgress();
+    // Replaces the progress file with State.Progress in one step.
+    void WriteProgress();
+    // Loads the theme's picture file; false (after saying what is wrong) when the screens
+    // cannot be drawn from what it holds.
+    bool LoadTheme();
+
+    // Screen building helpers.
+    TArvexGUIList* NewScreenList();
+    TArvexButton* AddButton(TArvexGUIList* list, int normal, int other, int x, int y,
+                            const rtl::TNotifyEvent& onClick);
+    // Widgets detached from their lists are freed at the next tick, when no handler of theirs
+    // can still be running.
+    void RetireWidgets(TArvexGUIList* list);
+    void FreeRetired();
+    // Forgets hover, press and focus, so no click or key can reach a detached widget.
+    void ForgetPointer();
+
+    void SetTimer(bool on) { ArvexTimer1->SetEnabled(on); }
+    TImageListItem* Picture(int index) const { return ArvexImageList1->Items(index); }
 };

@@ -1,9 +1,13 @@
 #include "platform/rtl/Files.h"
 
+#include "platform/rtl/Exceptions.h"
+
 #include <SDL.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -136,6 +140,40 @@ std::string ExpandFileName(const std::string& path) {
     while (relative.rfind("./", 0) == 0)
         relative.erase(0, 2);
     return IncludeTrailingPathDelimiter(GetCurrentDir()) + relative;
+}
+
+void WriteFileAtomic(const std::string& path, const void* data, size_t size) {
+    const std::string target = ResolvePath(path);
+    std::string temp = target + ".XXXXXX";
+    int error = 0;
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) {
+        error = errno;
+    } else {
+        struct stat st {};
+        const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        size_t done = 0;
+        while (done < size && error == 0) {
+            const ssize_t n = ::write(fd, bytes + done, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                error = n < 0 ? errno : EIO;
+            else
+                done += static_cast<size_t>(n);
+        }
+        if (error == 0 && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
+            error = errno;
+        if (::close(fd) != 0 && error == 0)
+            error = errno;
+        if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0)
+            error = errno;
+        if (error != 0)
+            ::unlink(temp.c_str());
+    }
+    if (error != 0)
+        throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(error));
 }
 
 std::string SysErrorMessage(int error) {

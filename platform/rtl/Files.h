@@ -28,6 +28,12 @@ std::string ExtractFileExt(const std::string& path); // with the dot, or empty
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 std::string ExpandFileName(const std::string& path);
 
+// Replaces (or creates) the file with these bytes in one step: they go to a temporary file in
+// the same folder, which is then renamed over the target, so a crash leaves either the old file
+// or the new one, never half of it. The old file's permissions are kept. Raises EFCreateError
+// ("Cannot create file "name". reason") when it cannot be done; the old file is then untouched.
+void WriteFileAtomic(const std::string& path, const void* data, size_t size);
+
 // The system's reason for an errno value, as a sentence.
 std::string SysErrorMessage(int error);
 

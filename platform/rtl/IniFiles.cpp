@@ -5,13 +5,7 @@
 #include "platform/rtl/Numbers.h"
 #include "platform/rtl/Strings.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace rtl {
 
@@ -133,27 +127,13 @@ std::vector<std::string> TIniFile::LoadLines(std::string& newline) const {
 }
 
 void TIniFile::SaveLines(const std::vector<std::string>& lines, const std::string& newline) const {
-    const std::string target = ResolvePath(FileName);
     std::string text;
     for (const std::string& line : lines)
         text += line + newline;
-
-    // Same folder as the target, so the rename cannot cross file systems.
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    const auto fail = [&] { throw EIniFileException("Unable to write to " + FileName); };
-    if (fd < 0)
-        fail();
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    struct stat st {};
-    mode_t mode = 0644;
-    if (::stat(target.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        fail();
+    try {
+        WriteFileAtomic(FileName, text.data(), text.size());
+    } catch (const EFCreateError&) {
+        throw EIniFileException("Unable to write to " + FileName);
     }
 }
 

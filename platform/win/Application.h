@@ -68,6 +68,8 @@ public:
 
     std::string Title;
     TForm* MainForm = nullptr;
+    // What the program returns when the loop has ended (1 after a fatal start-up failure).
+    int ExitCode = 0;
     TIdleEvent OnIdle;
     TMessageEvent OnMessage;
     TExceptionEvent OnException;

@@ -35,8 +35,16 @@ if [ -z "$WINDOW" ]; then
 fi
 echo "window $WINDOW: $(xdotool getwindowname "$WINDOW")"
 
-sleep 0.5
-"$XCLOSE" "$WINDOW"
+# The window may be made again while the program sets its screen up: ask whichever window
+# carries the caption now, until the program has gone.
+sleep 1
+for _ in $(seq 20); do
+    kill -0 "$GAME_PID" 2>/dev/null || break
+    for W in $(xdotool search --name '^Kosmorra$' 2>/dev/null || true); do
+        "$XCLOSE" "$W" 2>/dev/null || true
+    done
+    sleep 0.5
+done
 
 STATUS=0
 for _ in $(seq 100); do

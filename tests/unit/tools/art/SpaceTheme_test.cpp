@@ -19,7 +19,7 @@ using namespace art::layout;
 namespace {
 
 std::string ThemeDir() {
-    return rtl::ProgramDir() + "../Themes";
+    return rtl::ProgramDir() + "Themes";
 }
 
 struct Loaded {

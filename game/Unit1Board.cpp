@@ -1,0 +1,334 @@
+// Levels and the board's sprites, moves and pushing, the step animation, the win test and the
+// win handling, and undo.
+#include "game/Unit1.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/Streams.h"
+#include "platform/win/Application.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kCell = 64;
+constexpr int32_t ccWall = 0;
+constexpr int32_t ccFloor = 1;
+constexpr int32_t ccBox = 2;
+
+// Pusher angles for the four directions while rotation is on.
+float AngleFor(int32_t dx, int32_t dy) {
+    if (dx > 0)
+        return 0;
+    if (dy > 0)
+        return 90;
+    if (dx < 0)
+        return 180;
+    return 270;
+}
+
+bool OnBoard(int32_t column, int32_t row) {
+    return column >= 0 && column < kBoardColumns && row >= 0 && row < kBoardRows;
+}
+
+} // namespace
+
+// ---- Levels ---------------------------------------------------------------------------------
+
+void TForm1::LoadLevel(int32_t Number) {
+    const std::string fileName = "./levels/Level" + std::to_string(Number) + ".sal";
+    {
+        rtl::TFileStream file(fileName, rtl::fmOpenRead);
+        // A short file fills only its length; the rest of the record keeps what it held.
+        TLevelData level = State.Level;
+        file.Read(&level, sizeof level);
+        std::memcpy(&State.Level, &level, sizeof level);
+    }
+    CheckLevel(fileName);
+    EndStep();
+    State.LevelNumber = Number;
+    CreateGameGui();
+
+    for (int c = 0; c < kBoardColumns; ++c) {
+        for (int r = 0; r < kBoardRows; ++r) {
+            if (State.Level.Cells[c][r] != ccWall)
+                continue;
+            auto* wall = new TWall(ArvexSprite1);
+            wall->SetX(static_cast<float>(c * kCell));
+            wall->SetY(static_cast<float>(r * kCell));
+            wall->SetImage(Picture(0));
+        }
+    }
+
+    const int32_t heroX = State.Level.HeroX;
+    const int32_t heroY = State.Level.HeroY;
+    State.HeroSprite = new THero(ArvexSprite1);
+    State.HeroSprite->SetX(static_cast<float>(heroX * kCell));
+    State.HeroSprite->SetY(static_cast<float>(heroY * kCell));
+    State.HeroSprite->SetZ(4);
+    State.HeroCellX = heroX;
+    State.HeroCellY = heroY;
+    State.HeroSprite->SetImage(Picture(1));
+    State.HeroSprite->CenterX = 0.5f;
+    State.HeroSprite->CenterY = 0.5f;
+
+    State.UndoIndex = 0;
+    State.BoxSprites.fill(nullptr);
+    State.ZoneSprites.fill(nullptr);
+    for (int i = 0; i < State.Level.BoxCount; ++i) {
+        const TCellPos box = State.Level.Boxes[i];
+        const TCellPos zone = State.Level.Zones[i];
+        auto* boxSprite = new TBox(ArvexSprite1);
+        boxSprite->SetX(static_cast<float>(box.X * kCell));
+        boxSprite->SetY(static_cast<float>(box.Y * kCell));
+        boxSprite->SetZ(3);
+        boxSprite->SetImage(Picture(3));
+        State.BoxSprites[static_cast<size_t>(i)] = boxSprite;
+        auto* zoneSprite = new TZone(ArvexSprite1);
+        zoneSprite->SetX(static_cast<float>(zone.X * kCell));
+        zoneSprite->SetY(static_cast<float>(zone.Y * kCell));
+        zoneSprite->SetZ(2);
+        zoneSprite->SetImage(Picture(2));
+        State.ZoneSprites[static_cast<size_t>(i)] = zoneSprite;
+    }
+    ProcUndo();
+}
+
+void TForm1::CheckLevel(const std::string& fileName) const {
+    // The board code indexes the cell table with these values; a file that breaks them is
+    // refused rather than trusted.
+    const TLevelData& level = State.Level;
+    const int32_t count = level.BoxCount;
+    std::string fault;
+    if (count < 0 || count > kMaxBoxes)
+        fault = "it lists " + std::to_string(count) + " objects (0 to 9 are possible)";
+    else if (!OnBoard(level.HeroX, level.HeroY))
+        fault = "the pusher starts outside the board";
+    for (int i = 0; fault.empty() && i < count; ++i) {
+        const TCellPos box = level.Boxes[i];
+        const TCellPos zone = level.Zones[i];
+        if (!OnBoard(box.X, box.Y))
+            fault = "object " + std::to_string(i + 1) + " lies outside the board";
+        else if (!OnBoard(zone.X, zone.Y))
+            fault = "zone " + std::to_string(i + 1) + " lies outside the board";
+    }
+    if (!fault.empty())
+        throw rtl::Exception("The level file \"" + fileName + "\" is damaged: " + fault);
+}
+
+void TForm1::StartLevel(int32_t number) {
+    try {
+        LoadLevel(number);
+        State.ScreenState = ssGame;
+    } catch (const rtl::Exception& e) {
+        if (win::Application)
+            win::Application->ShowException(e);
+        ClearAll();
+        CreateMenuGui();
+        State.ScreenState = ssMenu;
+    }
+}
+
+void TForm1::ClearAll() {
+    State.Won = false;
+    for (int i = 0; i < ArvexSprite1->Count(); ++i)
+        ArvexSprite1->Items(i)->Kill();
+    State.HeroSprite = nullptr;
+    State.BoxSprites.fill(nullptr);
+    State.ZoneSprites.fill(nullptr);
+    EndStep();
+    RetireWidgets(State.ScreenList);
+    RetireWidgets(State.DialogList);
+    State.DialogOpen = false;
+    ForgetPointer();
+}
+
+void TForm1::restartlevel(rtl::TObject*) {
+    SetTimer(false);
+    ClearAll();
+    StartLevel(State.LevelNumber);
+    SetTimer(true);
+}
+
+// ---- Moves ----------------------------------------------------------------------------------
+
+void TForm1::ArvexInput1Keyboard(rtl::TObject*) {
+    const TKeyboard* keys = ArvexInput1->Keyboard();
+    const bool escape = keys->JustPressed.Contains(4);
+
+    if (escape && !State.DialogOpen && State.ScreenState == ssMenu)
+        CreateAreYouShure(nullptr);
+    if (escape && (State.ScreenState == ssLoad || State.ScreenState == ssCredits)) {
+        SetTimer(false);
+        ClearAll();
+        CreateMenuGui();
+        State.ScreenState = ssMenu;
+        SetTimer(true);
+    }
+    if (escape && State.ScreenState == ssGame && !State.DialogOpen) {
+        SetTimer(false);
+        CreateAreYouShure(nullptr);
+        State.ScreenState = ssGame;
+        SetTimer(true);
+    }
+    if (State.ScreenState != ssGame)
+        return;
+    if (keys->JustPressed.Contains(5))
+        doUndo(nullptr);
+    if (keys->Held.Contains(2) && !State.Moving)
+        TryStep(-1, 0);
+    if (keys->Held.Contains(3) && !State.Moving)
+        TryStep(1, 0);
+    if (keys->Held.Contains(0) && !State.Moving)
+        TryStep(0, -1);
+    if (keys->Held.Contains(1) && !State.Moving)
+        TryStep(0, 1);
+}
+
+void TForm1::TryStep(int32_t dx, int32_t dy) {
+    if (!State.HeroSprite)
+        return;
+    const int32_t x = State.HeroCellX;
+    const int32_t y = State.HeroCellY;
+    // Outside the board reads as wall.
+    const auto cell = [&](int32_t c, int32_t r) {
+        return OnBoard(c, r) ? State.Level.Cells[c][r] : ccWall;
+    };
+    const int32_t t = cell(x + dx, y + dy);
+    if (t != ccWall && t != ccBox) {
+        ++State.UndoIndex;
+        if (State.Rotation)
+            State.HeroSprite->Angle = AngleFor(dx, dy);
+        move(2 * dx, 2 * dy);
+        State.HeroStepX = 2 * dx;
+        State.HeroStepY = 2 * dy;
+        State.HeroCellX = x + dx;
+        State.HeroCellY = y + dy;
+        ProcUndo();
+        return;
+    }
+    const int32_t b = cell(x + 2 * dx, y + 2 * dy);
+    if (t != ccBox || b == ccBox || b == ccWall)
+        return;
+    State.PushedBox = 0;
+    for (int i = 0; i < State.Level.BoxCount; ++i) {
+        TCellPos box = State.Level.Boxes[i];
+        if (box.X == x + dx && box.Y == y + dy) {
+            State.PushedBox = i + 1;
+            box.X += dx;
+            box.Y += dy;
+            State.Level.Boxes[i] = box;
+            break;
+        }
+    }
+    ++State.UndoIndex;
+    if (State.Rotation)
+        State.HeroSprite->Angle = AngleFor(dx, dy);
+    move(2 * dx, 2 * dy);
+    State.HeroStepX = 2 * dx;
+    State.HeroStepY = 2 * dy;
+    State.HeroCellX = x + dx;
+    State.HeroCellY = y + dy;
+    if (State.PushedBox > 0) {
+        Boxmove(State.PushedBox, 2 * dx, 2 * dy);
+        State.BoxStepX = 2 * dx;
+        State.BoxStepY = 2 * dy;
+    }
+    State.Level.Cells[x + dx][y + dy] = ccFloor;
+    State.Level.Cells[x + 2 * dx][y + 2 * dy] = ccBox;
+    ProcUndo();
+}
+
+void TForm1::move(int32_t DX, int32_t DY) {
+    State.Moving = true;
+    if (State.HeroSprite) {
+        State.HeroSprite->SetX(State.HeroSprite->X + static_cast<float>(DX));
+        State.HeroSprite->SetY(State.HeroSprite->Y + static_cast<float>(DY));
+    }
+    ++State.StepCount;
+}
+
+void TForm1::Boxmove(int32_t Index, int32_t DX, int32_t DY) {
+    State.BoxMoving = true;
+    if (Index < 1 || Index > kMaxBoxes)
+        return;
+    TBox* box = State.BoxSprites[static_cast<size_t>(Index - 1)];
+    if (!box)
+        return;
+    box->SetX(box->X + static_cast<float>(DX));
+    box->SetY(box->Y + static_cast<float>(DY));
+}
+
+void TForm1::EndStep() {
+    State.Moving = false;
+    State.BoxMoving = false;
+    State.StepCount = 0;
+}
+
+bool TForm1::Won() {
+    int32_t covered = 0;
+    for (int i = 0; i < State.Level.BoxCount; ++i) {
+        const TCellPos zone = State.Level.Zones[i];
+        if (State.Level.Cells[zone.X][zone.Y] == ccBox)
+            ++covered;
+    }
+    if (covered == State.Level.BoxCount)
+        State.Won = true;
+    return State.Won;
+}
+
+void TForm1::HandleWin() {
+    SetTimer(false);
+    const int32_t level = State.LevelNumber;
+    ClearAll();
+    if (level >= kListedLevels) {
+        StartLevel(1);
+    } else {
+        if (level >= 1)
+            State.Progress[static_cast<size_t>(level - 1)] = 1;
+        WriteProgress();
+        StartLevel(level + 1);
+    }
+    SetTimer(true);
+}
+
+// ---- Undo -----------------------------------------------------------------------------------
+
+void TForm1::ProcUndo() {
+    State.UndoHistory.resize(static_cast<size_t>(State.UndoIndex) + 1);
+    TUndoEntry& entry = State.UndoHistory[static_cast<size_t>(State.UndoIndex)];
+    entry.HeroCellX = State.HeroCellX;
+    entry.HeroCellY = State.HeroCellY;
+    entry.Angle = State.HeroSprite ? State.HeroSprite->Angle : 0;
+    for (int i = 0; i < State.Level.BoxCount; ++i) {
+        const TCellPos box = State.Level.Boxes[i];
+        entry.BoxX[i] = box.X;
+        entry.BoxY[i] = box.Y;
+    }
+    std::memcpy(entry.Cells, State.Level.Cells, sizeof entry.Cells);
+}
+
+void TForm1::doUndo(rtl::TObject*) {
+    if (State.UndoHistory.empty() || !State.HeroSprite)
+        return;
+    SetTimer(false);
+    // A step still under way would carry the restored sprites off their cells.
+    EndStep();
+    if (State.UndoIndex >= 1)
+        --State.UndoIndex;
+    const TUndoEntry& entry = State.UndoHistory[static_cast<size_t>(State.UndoIndex)];
+    State.HeroCellX = entry.HeroCellX;
+    State.HeroCellY = entry.HeroCellY;
+    State.HeroSprite->SetX(static_cast<float>(State.HeroCellX * kCell));
+    State.HeroSprite->SetY(static_cast<float>(State.HeroCellY * kCell));
+    for (int i = 0; i < State.Level.BoxCount; ++i) {
+        State.Level.Boxes[i] = TCellPos{entry.BoxX[i], entry.BoxY[i]};
+        if (TBox* box = State.BoxSprites[static_cast<size_t>(i)]) {
+            box->SetX(static_cast<float>(entry.BoxX[i] * kCell));
+            box->SetY(static_cast<float>(entry.BoxY[i] * kCell));
+        }
+    }
+    std::memcpy(State.Level.Cells, entry.Cells, sizeof entry.Cells);
+    State.HeroSprite->Angle = entry.Angle;
+    SetTimer(true);
+}

@@ -1,0 +1,338 @@
+// The screens built from widgets: the main menu, the in-game bar, the confirmation dialog, the
+// level selection with the progress file, the options screen with Config.ini.
+#include "game/Unit1.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
+#include "platform/rtl/IniFiles.h"
+#include "platform/rtl/Numbers.h"
+#include "platform/rtl/Streams.h"
+#include "platform/win/Application.h"
+
+#include <filesystem>
+
+// ---- Building screens -------------------------------------------------------------------------
+
+TArvexGUIList* TForm1::NewScreenList() {
+    // The previous screen's list is empty by now; it goes at the next tick.
+    if (State.ScreenList)
+        State.RetiredLists.push_back(State.ScreenList);
+    State.ScreenList = new TArvexGUIList(ArvexGUI1);
+    State.ScreenList->BringToFront();
+    return State.ScreenList;
+}
+
+TArvexButton* TForm1::AddButton(TArvexGUIList* list, int normal, int other, int x, int y,
+                                const rtl::TNotifyEvent& onClick) {
+    auto* button = new TArvexButton(list);
+    button->SetImage(0, Picture(normal));
+    button->SetPattern(0, 0);
+    for (int slot = 1; slot <= 3; ++slot) {
+        button->SetImage(slot, Picture(other));
+        button->SetPattern(slot, 0);
+    }
+    button->OnClick = onClick;
+    button->Caption.clear();
+    button->X = x;
+    button->Y = y;
+    return button;
+}
+
+namespace {
+
+void SizeLike(TArvexButton* button, TImageListItem* picture) {
+    button->Width = picture->PictureWidth;
+    button->Height = picture->PictureHeight;
+}
+
+} // namespace
+
+void TForm1::CreateMenuGui() {
+    TArvexGUIList* list = NewScreenList();
+    const int normal[kMenuButtons] = {10, 13, 15, 26, 17};
+    const int other[kMenuButtons] = {11, 14, 16, 27, 18};
+    const rtl::TNotifyEvent handlers[kMenuButtons] = {
+        [this](rtl::TObject* s) { ChangeToGame(s); },
+        [this](rtl::TObject* s) { ChangeToLoad(s); },
+        [this](rtl::TObject* s) { ChangeToOptions(s); },
+        [this](rtl::TObject* s) { ChangeToCredits(s); },
+        [this](rtl::TObject* s) { CreateAreYouShure(s); },
+    };
+    for (int k = 0; k < kMenuButtons; ++k) {
+        const TCellPos pos = State.MenuButtonPos[static_cast<size_t>(k)];
+        TArvexButton* button = AddButton(list, normal[k], other[k], pos.X, pos.Y, handlers[k]);
+        SizeLike(button, Picture(11));
+        State.Menu.Buttons[static_cast<size_t>(k)] = button;
+    }
+}
+
+void TForm1::CreateGameGui() {
+    TArvexGUIList* list = NewScreenList();
+    State.Bar.Undo = AddButton(list, 30, 31, 819, 663, [this](rtl::TObject* s) { doUndo(s); });
+    SizeLike(State.Bar.Undo, Picture(30));
+    State.Bar.Restart =
+        AddButton(list, 32, 33, 819, 684, [this](rtl::TObject* s) { restartlevel(s); });
+    SizeLike(State.Bar.Restart, Picture(32));
+    State.Bar.Back =
+        AddButton(list, 28, 29, 819, 705, [this](rtl::TObject* s) { CreateAreYouShure(s); });
+    SizeLike(State.Bar.Back, Picture(28));
+}
+
+// ---- The confirmation dialog ------------------------------------------------------------------
+
+void TForm1::CreateAreYouShure(rtl::TObject*) {
+    if (State.DialogList) {
+        RetireWidgets(State.DialogList);
+        State.RetiredLists.push_back(State.DialogList);
+    }
+    State.DialogList = new TArvexGUIList(ArvexGUI1);
+    State.DialogList->BringToFront();
+    TArvexGUIList* list = State.DialogList;
+    State.Dialog.Panel = AddButton(list, 23, 23, 287, 259, nullptr);
+    SizeLike(State.Dialog.Panel, Picture(23));
+    rtl::TNotifyEvent yes;
+    if (State.ScreenState == ssGame)
+        yes = [this](rtl::TObject* s) { ChangeToMenu(s); };
+    else
+        yes = [this](rtl::TObject* s) { doHalt(s); };
+    State.Dialog.Yes = AddButton(list, 19, 20, 350, 481, yes);
+    SizeLike(State.Dialog.Yes, Picture(19));
+    State.Dialog.No = AddButton(list, 21, 22, 514, 481, [this](rtl::TObject* s) { NoClick(s); });
+    SizeLike(State.Dialog.No, Picture(21));
+    State.DialogOpen = true;
+    // The screen underneath is not drawn while the dialog is open; it takes no clicks either.
+    if (State.ScreenList)
+        State.ScreenList->Enabled = false;
+}
+
+void TForm1::NoClick(rtl::TObject*) {
+    SetTimer(false);
+    RetireWidgets(State.DialogList);
+    State.DialogOpen = false;
+    if (State.ScreenList)
+        State.ScreenList->Enabled = true;
+    ForgetPointer();
+    SetTimer(true);
+}
+
+// ---- Menu, credits and game -------------------------------------------------------------------
+
+void TForm1::ChangeToMenu(rtl::TObject*) {
+    SetTimer(false);
+    ClearAll();
+    CreateMenuGui();
+    State.ScreenState = ssMenu;
+    SetTimer(true);
+}
+
+void TForm1::ChangeToCredits(rtl::TObject*) {
+    SetTimer(false);
+    State.ScreenState = ssCredits;
+    // The menu's widgets stay in their list, undrawn; they must not be clickable meanwhile.
+    if (State.ScreenList)
+        State.ScreenList->Enabled = false;
+    ForgetPointer();
+    SetTimer(true);
+}
+
+void TForm1::ChangeToGame(rtl::TObject* sender) {
+    SetTimer(false);
+    if (sender == State.Menu.Buttons[0]) {
+        ClearAll();
+        StartLevel(1);
+    } else if (State.Load.LevelEdit) {
+        const std::string typed = State.Load.LevelEdit->Text;
+        int32_t number = 0;
+        // The file test uses the text as typed, the load its number; text that is not a decimal
+        // number starts nothing.
+        if (rtl::FileExists("./levels/level" + typed + ".sal") && rtl::TryStrToInt(typed, number)) {
+            ClearAll();
+            StartLevel(number);
+        }
+    }
+    SetTimer(true);
+}
+
+// ---- Level selection and the progress file ----------------------------------------------------
+
+bool TForm1::ReadProgress() {
+    const std::string file = "Compleated.cmp";
+    try {
+        if (!rtl::FileExists(file) && !rtl::DirectoryExists(file)) {
+            // A first start: no level won yet.
+            State.Progress.fill(0);
+            WriteProgress();
+            return true;
+        }
+        rtl::TFileStream stream(file, rtl::fmOpenRead);
+        // A file of the wrong size gives what it has: a short one counts the rest as not won.
+        std::array<uint8_t, kProgressSize> bytes{};
+        stream.Read(bytes.data(), kProgressSize);
+        State.Progress = bytes;
+        return true;
+    } catch (const rtl::Exception& e) {
+        if (win::Application)
+            win::Application->ShowException(e);
+        return false;
+    }
+}
+
+void TForm1::WriteProgress() {
+    try {
+        rtl::WriteFileAtomic(kProgressFile, State.Progress.data(), State.Progress.size());
+    } catch (const rtl::Exception& e) {
+        if (win::Application)
+            win::Application->ShowException(e);
+    }
+}
+
+void TForm1::ChangeToLoad(rtl::TObject*) {
+    SetTimer(false);
+    ReadProgress();
+    ClearAll();
+    CreateLoadGui();
+    State.ScreenState = ssLoad;
+    SetTimer(true);
+}
+
+void TForm1::CreateLoadGui() {
+    TArvexGUIList* list = NewScreenList();
+    State.Load.Go = AddButton(list, 13, 14, 220, 730, [this](rtl::TObject* s) { ChangeToGame(s); });
+    SizeLike(State.Load.Go, Picture(13));
+    State.Load.Back =
+        AddButton(list, 28, 29, 384, 730, [this](rtl::TObject* s) { ChangeToMenu(s); });
+    SizeLike(State.Load.Back, Picture(28));
+    auto* edit = new TArvexEdit(list);
+    for (int slot = 0; slot <= 2; ++slot) {
+        edit->SetImage(slot, Picture(4));
+        edit->SetPattern(slot, 0);
+    }
+    edit->FontColor = 0xFF000000;
+    edit->Enabled = true;
+    edit->TextMargin = 2;
+    edit->Width = 160;
+    edit->Height = 20;
+    edit->MaxLength = 3;
+    edit->Caret = "_";
+    edit->X = 60;
+    edit->Y = 730;
+    State.Load.LevelEdit = edit;
+}
+
+// ---- Options --------------------------------------------------------------------------------
+
+void TForm1::ChangeToOptions(rtl::TObject*) {
+    SetTimer(false);
+    ClearAll();
+    CreateOptionsGui();
+    OptionsCheck(State.Options.MusicBox);
+    OptionsCheck(State.Options.AntialiasBox);
+    OptionsCheck(State.Options.FullScreenBox);
+    OptionsCheck(State.Options.Depth32);
+    OptionsCheck(State.Options.Depth16);
+    State.ScreenState = ssOptions;
+    SetTimer(true);
+}
+
+void TForm1::CreateOptionsGui() {
+    TArvexGUIList* list = NewScreenList();
+    TOptionsWidgets& o = State.Options;
+    o.Ok = AddButton(list, 39, 38, 56, 728, [this](rtl::TObject* s) { okClick(s); });
+    SizeLike(o.Ok, Picture(39));
+    o.Back = AddButton(list, 28, 29, 220, 728, [this](rtl::TObject* s) { ChangeToMenu(s); });
+    SizeLike(o.Back, Picture(28));
+    const auto change = [this](rtl::TObject* s) { OptionsChange(s); };
+    const auto option = [&](int x, int y, int w, int h) {
+        TArvexButton* b = new TArvexButton(list);
+        b->Caption.clear();
+        b->OnClick = change;
+        b->X = x;
+        b->Y = y;
+        b->Width = w;
+        b->Height = h;
+        return b;
+    };
+    o.MusicBox = option(285, 211, 21, 21);
+    o.AntialiasBox = option(285, 182, 21, 21);
+    o.FullScreenBox = option(285, 240, 21, 21);
+    o.Depth32 = option(149, 317, 67, 27);
+    o.Depth16 = option(224, 317, 67, 27);
+}
+
+void TForm1::OptionsCheck(TArvexButton* Button) {
+    SetTimer(false);
+    const auto show = [this](TArvexButton* b, int picture) {
+        if (!b)
+            return;
+        for (int slot = 0; slot <= 3; ++slot) {
+            b->SetImage(slot, Picture(picture));
+            b->SetPattern(slot, 0);
+        }
+    };
+    TOptionsWidgets& o = State.Options;
+    if (Button == o.MusicBox) {
+        show(o.MusicBox, State.MusicOn ? 6 : 5);
+    } else if (Button == o.FullScreenBox) {
+        show(o.FullScreenBox, ArvexScreen1->FullScreen ? 6 : 5);
+    } else if (Button == o.AntialiasBox) {
+        show(o.AntialiasBox, ArvexScreen1->Antialias ? 6 : 5);
+    } else if (Button == o.Depth32) {
+        show(o.Depth32, 36);
+        show(o.Depth16, 35);
+    } else if (Button == o.Depth16) {
+        show(o.Depth32, 37);
+        show(o.Depth16, 9);
+    }
+    SetTimer(true);
+}
+
+void TForm1::OptionsChange(rtl::TObject* sender) {
+    auto* button = dynamic_cast<TArvexButton*>(sender);
+    TOptionsWidgets& o = State.Options;
+    if (button == o.MusicBox) {
+        if (State.MusicOn) {
+            State.MusicOn = false;
+        } else {
+            State.MusicOn = true;
+            if (ArvexMusic1->Songs()->Count() > 0)
+                ArvexMusic1->Songs()->Items(0)->Play();
+        }
+    } else if (button == o.AntialiasBox) {
+        ArvexScreen1->SetAntialias(!ArvexScreen1->Antialias);
+    } else if (button == o.FullScreenBox) {
+        ArvexScreen1->ToggleFullScreen();
+    } else if (button == o.Depth32) {
+        ArvexScreen1->Setbpp(32);
+    } else if (button == o.Depth16) {
+        ArvexScreen1->Setbpp(16);
+    }
+    OptionsCheck(button);
+}
+
+void TForm1::okClick(rtl::TObject* sender) {
+    if (sender != State.Options.Ok)
+        return;
+    SetTimer(false);
+    WriteOptions();
+    ClearAll();
+    if (LoadTheme()) {
+        ArvexImageList1->LoadTextures();
+        // The font's glyph tables belong to the picture it was built from, which is new now.
+        CreateFont();
+        CreateMenuGui();
+        State.ScreenState = ssMenu;
+    }
+    SetTimer(true);
+}
+
+void TForm1::WriteOptions() {
+    try {
+        rtl::TIniFile& ini = *State.ConfigIni;
+        ini.WriteBool("Options", "Music", State.MusicOn);
+        ini.WriteBool("Options", "Antialiasing", ArvexScreen1->Antialias);
+        ini.WriteBool("Options", "Full", ArvexScreen1->FullScreen);
+        ini.WriteInteger("Options", "Depth", ArvexScreen1->bpp());
+    } catch (const rtl::Exception& e) {
+        if (win::Application)
+            win::Application->ShowException(e);
+    }
+}
