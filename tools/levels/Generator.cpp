@@ -230,7 +230,28 @@ std::optional<Level> Generate(const GenerateOptions& o) {
         layer.push_back(p);
     }
 
-    // Breadth first while the positions fit, then a random sample of each step onwards.
+    // How far the objects lie from the zones: each object's pushes to its nearest zone, alone.
+    std::array<int, kCells> toZone;
+    toZone.fill(-1);
+    std::vector<int> queue(zones.begin(), zones.end());
+    for (int z : zones)
+        toZone[z] = 0;
+    for (size_t head = 0; head < queue.size(); ++head) {
+        const int b = queue[head];
+        for (int d : kDir)
+            if (floor[b + d] && floor[b + 2 * d] && toZone[b + d] < 0) {
+                toZone[b + d] = toZone[b] + 1;
+                queue.push_back(b + d);
+            }
+    }
+    auto Spread = [&](const Position& p) {
+        int sum = 0;
+        for (int i = 0; i < o.Boxes; ++i)
+            sum += toZone[p[i]];
+        return sum;
+    };
+
+    // Breadth first while the positions fit, then a sample of each step onwards.
     Backward backward(floor, o.Boxes);
     std::unordered_set<Position, PositionHash> seen(layer.begin(), layer.end());
     std::vector<Position> deepest = layer, next, pulls;
@@ -244,8 +265,12 @@ std::optional<Level> Generate(const GenerateOptions& o) {
                     next.push_back(q);
         }
         if (seen.size() > o.MaxStates && next.size() > o.Beam) {
-            for (size_t i = 0; i < o.Beam; ++i)
+            for (size_t i = 0; i < (o.Far ? next.size() : o.Beam); ++i)
                 std::swap(next[i], next[i + rng.Below(static_cast<int>(next.size() - i))]);
+            if (o.Far)
+                std::stable_sort(
+                    next.begin(), next.end(),
+                    [&](const Position& a, const Position& b) { return Spread(a) > Spread(b); });
             next.resize(o.Beam);
         }
         if (!next.empty())
@@ -260,12 +285,15 @@ std::optional<Level> Generate(const GenerateOptions& o) {
             off += !onZone[p[i]];
         return off;
     };
-    int most = 0;
+    int most = 0, widest = 0;
     for (const Position& p : deepest)
         most = std::max(most, offZones(p));
-    std::vector<Position> best;
     for (const Position& p : deepest)
         if (offZones(p) == most)
+            widest = std::max(widest, Spread(p));
+    std::vector<Position> best;
+    for (const Position& p : deepest)
+        if (offZones(p) == most && (!o.Far || Spread(p) == widest))
             best.push_back(p);
     const Position start = best[rng.Below(static_cast<int>(best.size()))];
 

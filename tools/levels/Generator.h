@@ -22,6 +22,9 @@ struct GenerateOptions {
     int Walls = -1;             // wall pieces inside the room; -1 chooses from the room's size
     size_t MaxStates = 300'000; // positions the backward search keeps before it samples
     size_t Beam = 3'000;        // positions per step once it samples
+    // Sample the positions whose objects lie farthest from the zones rather than at random:
+    // longer solutions, especially with many objects.
+    bool Far = false;
 };
 
 // The level, or nothing when the options make no usable room (too small for the objects).

@@ -5,7 +5,7 @@
 //   levels check FILE...             the rules a shipped level keeps (.txt or .sal)
 //   levels solve FILE... [--level N] [--max-states N]
 //                                    a push-optimal solution in LURD letters with its counts
-//   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N]
+//   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N] [--far 1]
 //                                    a new level made by playing backwards, as text
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
 #include "tools/levels/Generator.h"
@@ -30,7 +30,7 @@ int Usage() {
                  "       levels check FILE...\n"
                  "       levels solve FILE... [--level N] [--max-states N]\n"
                  "       levels generate --seed S --boxes K --size WxH [--walls N] "
-                 "[--states N] [--beam N]\n";
+                 "[--states N] [--beam N] [--far 1]\n";
     return 2;
 }
 
@@ -103,6 +103,12 @@ int Compile(const std::string& source, const std::string& outDir) {
         WriteLevelFile(
             (std::filesystem::path(outDir) / LevelFileName(static_cast<int>(i) + 1)).string(),
             EncodeLevel(levels[i]));
+    // Files of levels that are no longer in the source would otherwise still be played.
+    for (int n = static_cast<int>(levels.size()) + 1;; ++n) {
+        const std::filesystem::path stale = std::filesystem::path(outDir) / LevelFileName(n);
+        if (!std::filesystem::remove(stale))
+            break;
+    }
     std::cout << "compiled " << levels.size() << " levels into " << outDir << "\n";
     return 0;
 }
@@ -173,10 +179,14 @@ int GenerateOne(const GenerateOptions& o) {
     }
     Level l = *level;
     l.Title = "Generated";
-    l.Notes.push_back("levels generate --seed " + std::to_string(o.Seed) + " --boxes " +
-                      std::to_string(o.Boxes) + " --size " + std::to_string(o.Width) + "x" +
-                      std::to_string(o.Height) +
-                      (o.Walls >= 0 ? " --walls " + std::to_string(o.Walls) : std::string()));
+    l.Notes.push_back(
+        "levels generate --seed " + std::to_string(o.Seed) + " --boxes " + std::to_string(o.Boxes) +
+        " --size " + std::to_string(o.Width) + "x" + std::to_string(o.Height) +
+        (o.Walls >= 0 ? " --walls " + std::to_string(o.Walls) : std::string()) +
+        (o.MaxStates != GenerateOptions{}.MaxStates ? " --states " + std::to_string(o.MaxStates)
+                                                    : std::string()) +
+        (o.Beam != GenerateOptions{}.Beam ? " --beam " + std::to_string(o.Beam) : std::string()) +
+        (o.Far ? " --far 1" : std::string()));
     std::cout << FormatLevel(l);
     return 0;
 }
@@ -237,6 +247,8 @@ int Run(const std::vector<std::string>& args) {
                 o.MaxStates = static_cast<size_t>(Number(value));
             else if (flag == "--beam")
                 o.Beam = static_cast<size_t>(Number(value));
+            else if (flag == "--far")
+                o.Far = Number(value) != 0;
             else if (flag == "--size") {
                 const size_t x = value.find('x');
                 if (x == std::string::npos)
