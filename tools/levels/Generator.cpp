@@ -323,4 +323,65 @@ std::optional<Level> Generate(const GenerateOptions& o) {
     return level;
 }
 
+std::string GenerateCommand(const GenerateOptions& o) {
+    const GenerateOptions defaults;
+    std::string command = "levels generate --seed " + std::to_string(o.Seed) + " --boxes " +
+                          std::to_string(o.Boxes) + " --size " + std::to_string(o.Width) + "x" +
+                          std::to_string(o.Height);
+    if (o.Walls != defaults.Walls)
+        command += " --walls " + std::to_string(o.Walls);
+    if (o.MaxStates != defaults.MaxStates)
+        command += " --states " + std::to_string(o.MaxStates);
+    if (o.Beam != defaults.Beam)
+        command += " --beam " + std::to_string(o.Beam);
+    if (o.Far)
+        command += " --far 1";
+    return command;
+}
+
+std::optional<GenerateOptions> ParseGenerateArguments(const std::vector<std::string>& args) {
+    auto number = [](const std::string& text, uint64_t& value) {
+        if (text.empty() || text.size() > 18 ||
+            text.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        value = std::stoull(text);
+        return true;
+    };
+    GenerateOptions o;
+    for (size_t i = 0; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            return std::nullopt;
+        const std::string& flag = args[i];
+        const std::string& text = args[i + 1];
+        uint64_t v = 0;
+        if (flag == "--size") {
+            const size_t x = text.find('x');
+            uint64_t w = 0, h = 0;
+            if (x == std::string::npos || !number(text.substr(0, x), w) ||
+                !number(text.substr(x + 1), h))
+                return std::nullopt;
+            o.Width = static_cast<int>(std::min<uint64_t>(w, 1000));
+            o.Height = static_cast<int>(std::min<uint64_t>(h, 1000));
+            continue;
+        }
+        if (!number(text, v))
+            return std::nullopt;
+        if (flag == "--seed")
+            o.Seed = v;
+        else if (flag == "--boxes")
+            o.Boxes = static_cast<int>(std::min<uint64_t>(v, 1000));
+        else if (flag == "--walls")
+            o.Walls = static_cast<int>(std::min<uint64_t>(v, 1000));
+        else if (flag == "--states")
+            o.MaxStates = static_cast<size_t>(v);
+        else if (flag == "--beam")
+            o.Beam = std::max<size_t>(1, static_cast<size_t>(v));
+        else if (flag == "--far")
+            o.Far = v != 0;
+        else
+            return std::nullopt;
+    }
+    return o;
+}
+
 } // namespace levels

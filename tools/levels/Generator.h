@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace levels {
 
@@ -29,5 +31,12 @@ struct GenerateOptions {
 
 // The level, or nothing when the options make no usable room (too small for the objects).
 std::optional<Level> Generate(const GenerateOptions& options);
+
+// The options as the command line that makes the level again:
+// "levels generate --seed S --boxes K --size WxH", then whatever differs from the defaults.
+std::string GenerateCommand(const GenerateOptions& options);
+// Reads the arguments after "generate" (--seed, --boxes, --size WxH, --walls, --states, --beam,
+// --far); nothing when one is unknown or malformed.
+std::optional<GenerateOptions> ParseGenerateArguments(const std::vector<std::string>& args);
 
 } // namespace levels

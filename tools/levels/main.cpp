@@ -179,14 +179,7 @@ int GenerateOne(const GenerateOptions& o) {
     }
     Level l = *level;
     l.Title = "Generated";
-    l.Notes.push_back(
-        "levels generate --seed " + std::to_string(o.Seed) + " --boxes " + std::to_string(o.Boxes) +
-        " --size " + std::to_string(o.Width) + "x" + std::to_string(o.Height) +
-        (o.Walls >= 0 ? " --walls " + std::to_string(o.Walls) : std::string()) +
-        (o.MaxStates != GenerateOptions{}.MaxStates ? " --states " + std::to_string(o.MaxStates)
-                                                    : std::string()) +
-        (o.Beam != GenerateOptions{}.Beam ? " --beam " + std::to_string(o.Beam) : std::string()) +
-        (o.Far ? " --far 1" : std::string()));
+    l.Notes.push_back(GenerateCommand(o));
     std::cout << FormatLevel(l);
     return 0;
 }
@@ -234,32 +227,10 @@ int Run(const std::vector<std::string>& args) {
         }
         return SolveFiles(files, only, options);
     }
-    if (command == "generate" && files.empty()) {
-        GenerateOptions o;
-        for (const auto& [flag, value] : flags) {
-            if (flag == "--seed")
-                o.Seed = static_cast<uint64_t>(Number(value));
-            else if (flag == "--boxes")
-                o.Boxes = static_cast<int>(Number(value));
-            else if (flag == "--walls")
-                o.Walls = static_cast<int>(Number(value));
-            else if (flag == "--states")
-                o.MaxStates = static_cast<size_t>(Number(value));
-            else if (flag == "--beam")
-                o.Beam = static_cast<size_t>(Number(value));
-            else if (flag == "--far")
-                o.Far = Number(value) != 0;
-            else if (flag == "--size") {
-                const size_t x = value.find('x');
-                if (x == std::string::npos)
-                    return Usage();
-                o.Width = static_cast<int>(Number(value.substr(0, x)));
-                o.Height = static_cast<int>(Number(value.substr(x + 1)));
-            } else {
-                return Usage();
-            }
-        }
-        return GenerateOne(o);
+    if (command == "generate") {
+        const std::optional<GenerateOptions> o =
+            ParseGenerateArguments(std::vector<std::string>(args.begin() + 1, args.end()));
+        return o ? GenerateOne(*o) : Usage();
     }
     return Usage();
 }
