@@ -1,0 +1,48 @@
+// Level files: the 952-byte image of TLevelData that the game reads in one piece.
+//
+// What the game reads: the object and zone tables, the cell codes (0 wall, 2 object, anything
+// else free; we write 1 for every free cell, the pusher's start cell and the cells outside the
+// walls included), the pusher's start and the object count. Zones and the pusher are not marked
+// in the cells.
+//
+// The 28 bytes the game never reads carry our own header, so the tools can recognise their files
+// and keep a level's title with it:
+//   offset 0, 3 bytes    "KSL" (magic)
+//   offset 3, 1 byte     format version, 1
+//   offset 4, 21 bytes   title in Windows-1252, cut to 21 bytes, padded with NUL bytes
+//   offset 169, 3 bytes  reserved, zero
+// A file without the magic is still a level; it just has no title.
+#pragma once
+
+#include "tools/levels/Level.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace levels {
+
+constexpr size_t kLevelFileSize = sizeof(TLevelData);
+constexpr uint8_t kFormatVersion = 1;
+constexpr size_t kTitleBytes = 21;
+
+using LevelBytes = std::array<uint8_t, kLevelFileSize>;
+
+// A level file the tools cannot make sense of: wrong size, counts or positions out of range.
+struct FileError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+LevelBytes EncodeLevel(const Level& level);
+// Refuses a file that would make the game index outside its tables or the board. What the game
+// tolerates but a sound level must not do (stray object codes, say) is left to CheckLevelData.
+Level DecodeLevel(const LevelBytes& bytes);
+TLevelData ToLevelData(const LevelBytes& bytes);
+
+LevelBytes ReadLevelFile(const std::string& path);
+void WriteLevelFile(const std::string& path, const LevelBytes& bytes);
+
+// "Level" + number + ".sal", the name the game builds.
+std::string LevelFileName(int number);
+
+} // namespace levels

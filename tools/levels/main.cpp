@@ -1,0 +1,250 @@
+// levels: the authoring tool for level files.
+//
+//   levels compile SRC.txt OUTDIR    every level of SRC.txt, checked, into OUTDIR/LevelN.sal
+//   levels decompile FILE.sal...     the files as text in the notation
+//   levels check FILE...             the rules a shipped level keeps (.txt or .sal)
+//   levels solve FILE... [--level N] [--max-states N]
+//                                    a push-optimal solution in LURD letters with its counts
+//   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N] [--far 1]
+//                                    a new level made by playing backwards, as text
+// Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
+#include "tools/levels/Generator.h"
+#include "tools/levels/LevelCheck.h"
+#include "tools/levels/LevelFile.h"
+#include "tools/levels/Solver.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+using namespace levels;
+
+namespace {
+
+int Usage() {
+    std::cerr << "usage: levels compile SRC.txt OUTDIR\n"
+                 "       levels decompile FILE.sal...\n"
+                 "       levels check FILE...\n"
+                 "       levels solve FILE... [--level N] [--max-states N]\n"
+                 "       levels generate --seed S --boxes K --size WxH [--walls N] "
+                 "[--states N] [--beam N] [--far 1]\n";
+    return 2;
+}
+
+bool IsLevelFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".sal";
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot open " + path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// One level to work on, from a text collection or a level file.
+struct Loaded {
+    std::string Name;
+    Level L;
+    std::vector<std::string> Problems;
+};
+
+std::vector<Loaded> Load(const std::string& path) {
+    std::vector<Loaded> loaded;
+    if (IsLevelFile(path)) {
+        const LevelBytes bytes = ReadLevelFile(path);
+        std::vector<std::string> problems = CheckLevelBytes(bytes);
+        Level level;
+        try {
+            level = DecodeLevel(bytes);
+        } catch (const FileError&) {
+            // The problems already say why; an empty board stands in.
+        }
+        loaded.push_back({path, level, problems});
+        return loaded;
+    }
+    const std::vector<Level> levels = ParseLevels(ReadText(path));
+    for (size_t i = 0; i < levels.size(); ++i)
+        loaded.push_back(
+            {path + " level " + std::to_string(i + 1), levels[i], CheckLevel(levels[i])});
+    return loaded;
+}
+
+void Report(const Loaded& l) {
+    for (const std::string& p : l.Problems)
+        std::cerr << l.Name << ": " << p << "\n";
+}
+
+int Compile(const std::string& source, const std::string& outDir) {
+    const std::vector<Level> levels = ParseLevels(ReadText(source));
+    if (levels.empty()) {
+        std::cerr << source << ": no levels\n";
+        return 1;
+    }
+    bool ok = true;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const Loaded l{source + " level " + std::to_string(i + 1), levels[i],
+                       CheckLevel(levels[i])};
+        Report(l);
+        ok = ok && l.Problems.empty();
+    }
+    if (!ok)
+        return 1; // nothing is written unless every level is sound
+    std::filesystem::create_directories(outDir);
+    for (size_t i = 0; i < levels.size(); ++i)
+        WriteLevelFile(
+            (std::filesystem::path(outDir) / LevelFileName(static_cast<int>(i) + 1)).string(),
+            EncodeLevel(levels[i]));
+    // Files of levels that are no longer in the source would otherwise still be played.
+    for (int n = static_cast<int>(levels.size()) + 1;; ++n) {
+        const std::filesystem::path stale = std::filesystem::path(outDir) / LevelFileName(n);
+        if (!std::filesystem::remove(stale))
+            break;
+    }
+    std::cout << "compiled " << levels.size() << " levels into " << outDir << "\n";
+    return 0;
+}
+
+int Decompile(const std::vector<std::string>& files) {
+    std::vector<Level> levels;
+    for (const std::string& f : files)
+        levels.push_back(DecodeLevel(ReadLevelFile(f)));
+    std::cout << FormatLevels(levels);
+    return 0;
+}
+
+int Check(const std::vector<std::string>& files) {
+    int failed = 0, total = 0;
+    for (const std::string& f : files)
+        for (const Loaded& l : Load(f)) {
+            ++total;
+            Report(l);
+            failed += !l.Problems.empty();
+        }
+    std::cout << total - failed << " of " << total << " levels sound\n";
+    return failed ? 1 : 0;
+}
+
+int SolveFiles(const std::vector<std::string>& files, int only, const SolveOptions& options) {
+    int failed = 0, index = 0;
+    for (const std::string& f : files)
+        for (const Loaded& l : Load(f)) {
+            ++index;
+            if (only > 0 && index != only)
+                continue;
+            if (!l.Problems.empty()) {
+                Report(l);
+                ++failed;
+                continue;
+            }
+            const Solution s = Solve(l.L, options);
+            std::printf("%s", l.Name.c_str());
+            if (!l.L.Title.empty())
+                std::printf(" \"%s\"", l.L.Title.c_str());
+            if (!s.Solved) {
+                std::printf(": %s after %zu positions, %.2f s\n",
+                            s.Unsolvable ? "unsolvable" : "no solution found", s.States, s.Seconds);
+                ++failed;
+                continue;
+            }
+            bool solved = false;
+            const std::string error = Replay(l.L, s.Moves, solved);
+            std::printf(": %zu objects, %d pushes%s, %zu moves, %d object changes, %zu positions, "
+                        "%.2f s\n%s\n",
+                        l.L.Boxes.size(), s.Pushes,
+                        s.Optimal ? " (optimal)" : " (not proven optimal)", s.Moves.size(),
+                        s.BoxChanges, s.States, s.Seconds, s.Moves.c_str());
+            if (!error.empty() || !solved) {
+                std::printf("the solution does not replay: %s\n",
+                            error.empty() ? "objects left off zones" : error.c_str());
+                ++failed;
+            }
+        }
+    return failed ? 1 : 0;
+}
+
+int GenerateOne(const GenerateOptions& o) {
+    const std::optional<Level> level = Generate(o);
+    if (!level) {
+        std::cerr << "no level: the room is too small for the objects\n";
+        return 1;
+    }
+    Level l = *level;
+    l.Title = "Generated";
+    l.Notes.push_back(GenerateCommand(o));
+    std::cout << FormatLevel(l);
+    return 0;
+}
+
+long Number(const std::string& text) {
+    char* end = nullptr;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || n < 0)
+        throw std::invalid_argument("not a number: " + text);
+    return n;
+}
+
+int Run(const std::vector<std::string>& args) {
+    if (args.empty())
+        return Usage();
+    const std::string& command = args[0];
+    std::vector<std::string> files;
+    std::vector<std::pair<std::string, std::string>> flags;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) == 0) {
+            if (i + 1 >= args.size())
+                return Usage();
+            flags.emplace_back(args[i], args[i + 1]);
+            ++i;
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (command == "compile" && files.size() == 2 && flags.empty())
+        return Compile(files[0], files[1]);
+    if (command == "decompile" && !files.empty() && flags.empty())
+        return Decompile(files);
+    if (command == "check" && !files.empty() && flags.empty())
+        return Check(files);
+    if (command == "solve" && !files.empty()) {
+        SolveOptions options;
+        int only = 0;
+        for (const auto& [flag, value] : flags) {
+            if (flag == "--level")
+                only = static_cast<int>(Number(value));
+            else if (flag == "--max-states")
+                options.MaxStates = static_cast<size_t>(Number(value));
+            else
+                return Usage();
+        }
+        return SolveFiles(files, only, options);
+    }
+    if (command == "generate") {
+        const std::optional<GenerateOptions> o =
+            ParseGenerateArguments(std::vector<std::string>(args.begin() + 1, args.end()));
+        return o ? GenerateOne(*o) : Usage();
+    }
+    return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "levels: " << e.what() << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "levels: " << e.what() << "\n";
+        return 1;
+    }
+}
