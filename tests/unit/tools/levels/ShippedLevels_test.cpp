@@ -91,7 +91,7 @@ TEST_P(ShippedLevel, IsSoundSolvableAndStagedAsCompiled) {
     EXPECT_EQ(CheckLevel(level), std::vector<std::string>{});
 
     // The staged file is this level compiled, and reads back as it.
-    const LevelBytes bytes = ReadLevelFile("../levels/" + LevelFileName(number));
+    const LevelBytes bytes = ReadLevelFile("levels/" + LevelFileName(number));
     EXPECT_EQ(bytes, EncodeLevel(level));
     EXPECT_EQ(CheckLevelBytes(bytes), std::vector<std::string>{});
 

@@ -44,8 +44,8 @@ TEST(SongAnalysis, ACutShowsAsAStep) {
 }
 
 TEST(Song, TheShippedSongIsACalmCleanLoop) {
-    // The song the build staged beside the program (tests run in the build folder's tests/).
-    const Audio song = ReadAudio("../Music/Sound.mp3");
+    // The song the build staged beside the program (tests run in the program's folder).
+    const Audio song = ReadAudio("Music/Sound.mp3");
     const Analysis a = Analyse(song);
     std::cout << FormatAnalysis(a);
     EXPECT_EQ(song.SampleRate, 44100);
