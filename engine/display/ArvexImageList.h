@@ -165,6 +165,7 @@ public:
     TDeviceClientKind DeviceClientKind() const override { return TDeviceClientKind::dcImageList; }
     void DeviceReady() override { LoadTextures(); }
     void DeviceLost() override { ReleaseTextures(); }
+    void AssignScreen(TArvexScreen* screen) override { FArvexScreen = screen; }
 
 private:
     std::unique_ptr<TImageListCollection> FImageList;

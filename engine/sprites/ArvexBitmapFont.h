@@ -104,6 +104,7 @@ public:
     TDeviceClientKind DeviceClientKind() const override { return TDeviceClientKind::dcBitmapFont; }
     void DeviceReady() override { Initialize(); }
     void DeviceLost() override { Finalize(); }
+    void AssignScreen(TArvexScreen* screen) override { FArvexScreen = screen; }
 
     // The glyph tables, for tests and tools.
     int32_t CharMap(uint8_t code) const { return FCharMap[code]; }
