@@ -2,6 +2,7 @@
 // its handlers are the game.
 #pragma once
 
+#include "engine/display/ArvexScreen.h"
 #include "engine/timing/ArvexTimer.h"
 #include "game/GameState.h"
 #include "platform/win/Forms.h"
@@ -12,6 +13,7 @@ public:
 
     // Components, in the order the form creates them. The form owns them through the
     // component tree; these are plain references.
+    TArvexScreen* ArvexScreen1 = nullptr;
     TArvexTimer* ArvexTimer1 = nullptr;
 
     TGameState State;
