@@ -17,7 +17,12 @@ struct SoftTextureData : BackendData {
 
 } // namespace
 
-SoftDevice::SoftDevice(D3DDEVTYPE type, HWND window) : Device(type, window) {}
+SoftDevice::SoftDevice(D3DDEVTYPE type, HWND window) : Device(type, window) {
+    // Our frames are made in memory: copy them into the window's own surface rather than let
+    // SDL put an OpenGL renderer behind it, which would hold a context on a window the OpenGL
+    // device may want later. The environment can still say otherwise.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+}
 
 SoftDevice::~SoftDevice() = default;
 
