@@ -34,6 +34,9 @@ const std::string kFontCharacters = std::string(" !@#$%&\"()*+,-./0123456789:;<=
 TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     // The form's stored values, applied the way loading the form would apply them.
     SetCaption("Kosmorra");
+    // The window's client area matches the back buffer, so a windowed game shows it pixel for
+    // pixel.
+    SetClientSize(1024, 768);
 
     ArvexScreen1 = rtl::Create<TArvexScreen>(this);
     ArvexScreen1->Name = "ArvexScreen1";
