@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format fuzz
+.PHONY: run test release deps clean format fuzz install uninstall
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -26,6 +26,20 @@ fuzz: test
 		name=$$(basename $$f .cpp); \
 		tests/fuzz/run_fuzzer.sh $(TEST_DIR)/fuzz/$$name fuzz/corpus/$$name 0 $(FUZZ_SECONDS) || exit 1; \
 	done
+
+# Installs the Release program: PREFIX/lib/kosmorra (program and data), PREFIX/bin/kosmorra,
+# a desktop entry and an icon. `make uninstall PREFIX=...` removes exactly what was installed.
+PREFIX ?= /usr/local
+install: release
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+
+uninstall:
+	@test -f $(RELEASE_DIR)/install_manifest.txt || { echo "nothing installed from $(RELEASE_DIR)"; exit 1; }
+	xargs -d '\n' rm -f < $(RELEASE_DIR)/install_manifest.txt
+	-rmdir -p --ignore-fail-on-non-empty $(PREFIX)/lib/kosmorra/levels $(PREFIX)/lib/kosmorra/Themes \
+		$(PREFIX)/lib/kosmorra/Music $(PREFIX)/share/applications \
+		$(PREFIX)/share/icons/hicolor/64x64/apps $(PREFIX)/bin 2>/dev/null
+	rm -f $(RELEASE_DIR)/install_manifest.txt
 
 deps:
 	@scripts/install-deps
