@@ -143,6 +143,9 @@ void TForm1::FormCreate(rtl::TObject*) {
     ArvexScreen1->Width = 1024;
     ArvexScreen1->Height = 768;
     ArvexScreen1->FullScreen = State.ConfigIni->ReadBool("Options", "Full", true);
+    // The depth is known before the device is made, so a full screen starts in the colour depth
+    // the player chose rather than in the screen's initial 16 bits until the next reset.
+    ArvexScreen1->Setbpp(State.ConfigIni->ReadInteger("Options", "Depth", 32));
     ArvexScreen1->Initialize();
     ArvexScreen1->SetAntialias(State.ConfigIni->ReadBool("Options", "Antialiasing", true));
     ArvexScreen1->Setbpp(State.ConfigIni->ReadInteger("Options", "Depth", 32));

@@ -345,6 +345,12 @@ void TArvexImageList::LoadTextures() {
     FRenderer->Activate();
     if (!FArvexScreen->Device())
         return;
+    // Decoding the pictures is most of the work; it runs on every core before the textures are
+    // made one by one.
+    std::vector<const rtl::TGraphic*> graphics;
+    for (int i = 0; i < FImageList->Count(); ++i)
+        graphics.push_back(FImageList->Items(i)->Picture().Graphic());
+    rtl::DecodeInParallel(graphics);
     for (int i = 0; i < FImageList->Count(); ++i)
         FImageList->Items(i)->LoadTexture();
 }

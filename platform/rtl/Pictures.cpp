@@ -6,7 +6,11 @@
 #include "platform/rtl/PictureCodecs.h"
 #include "platform/rtl/Strings.h"
 
+#include <SDL.h>
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 namespace rtl {
 
@@ -45,8 +49,13 @@ void TGraphic::LoadFromBytes(std::vector<uint8_t> file) {
     FPixels = TPixels();
     FError.clear();
     FData = std::move(file);
-    if (FData.empty() || !CanDecode())
+    FDecoded = FData.empty() || !CanDecode();
+}
+
+void TGraphic::EnsureDecoded() const {
+    if (FDecoded)
         return;
+    FDecoded = true;
     if (!Decode(FData, FPixels, FError)) {
         std::fprintf(stderr, "%s: the picture cannot be decoded and stays empty (%s)\n",
                      ClassName().c_str(), FError.c_str());
@@ -77,7 +86,8 @@ void TPNGObject::WriteData(TStream& stream) const {
         stream.WriteBuffer(FData.data(), static_cast<int64_t>(FData.size()));
 }
 
-bool TPNGObject::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+bool TPNGObject::Decode(const std::vector<uint8_t>& file, TPixels& pixels,
+                        std::string& error) const {
     return codecs::DecodePNG(file, pixels, error);
 }
 
@@ -91,7 +101,7 @@ void TBitmap::WriteData(TStream& stream) const {
     WriteSized(stream, FData);
 }
 
-bool TBitmap::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+bool TBitmap::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) const {
     return codecs::DecodeBMP(file, pixels, error);
 }
 
@@ -105,7 +115,8 @@ void TJPEGImage::WriteData(TStream& stream) const {
     WriteSized(stream, FData);
 }
 
-bool TJPEGImage::Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+bool TJPEGImage::Decode(const std::vector<uint8_t>& file, TPixels& pixels,
+                        std::string& error) const {
     return codecs::DecodeJPEG(file, pixels, error);
 }
 
@@ -181,6 +192,33 @@ void TPicture::WriteData(TStream& stream) const {
         stream.WriteBuffer(className.data(), length);
     if (FGraphic)
         FGraphic->WriteData(stream);
+}
+
+void DecodeInParallel(const std::vector<const TGraphic*>& graphics) {
+    std::vector<const TGraphic*> pending;
+    for (const TGraphic* g : graphics)
+        if (g && !g->Decoded())
+            pending.push_back(g);
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t i = next++; i < pending.size(); i = next++)
+            pending[i]->EnsureDecoded();
+    };
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t helpers = std::min<size_t>(cores, pending.size()) > 0
+                               ? std::min<size_t>(cores, pending.size()) - 1
+                               : 0;
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < helpers; ++i)
+        threads.emplace_back([&] {
+            work();
+            // SDL (the bitmap reader) keeps per-thread data such as its error text; a thread
+            // SDL did not make must hand it back itself.
+            SDL_TLSCleanup();
+        });
+    work();
+    for (std::thread& t : threads)
+        t.join();
 }
 
 bool DecodeImage(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {

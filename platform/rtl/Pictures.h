@@ -40,26 +40,47 @@ public:
     virtual void ReadData(TStream& stream) = 0;
     virtual void WriteData(TStream& stream) const = 0;
 
-    // Takes a whole file of this class's format.
+    // Takes a whole file of this class's format. Decoding waits until the pixels or the size
+    // are first asked for (or DecodeInParallel runs), so pictures that are never shown cost
+    // nothing and many pictures can be decoded on all cores at once.
     void LoadFromBytes(std::vector<uint8_t> file);
     const std::vector<uint8_t>& FileBytes() const { return FData; }
 
     // No data at all (never loaded, or data that would not decode).
-    bool Empty() const { return FData.empty(); }
+    bool Empty() const {
+        EnsureDecoded();
+        return FData.empty();
+    }
     // Decodable classes only; icons and metafiles have data but no pixels.
     virtual bool CanDecode() const { return true; }
-    const TPixels& Pixels() const { return FPixels; }
-    int Width() const { return FPixels.Width; }
-    int Height() const { return FPixels.Height; }
-    const std::string& DecodeError() const { return FError; }
+    const TPixels& Pixels() const {
+        EnsureDecoded();
+        return FPixels;
+    }
+    int Width() const { return Pixels().Width; }
+    int Height() const { return Pixels().Height; }
+    const std::string& DecodeError() const {
+        EnsureDecoded();
+        return FError;
+    }
+    bool Decoded() const { return FDecoded; }
+    // Decodes now if that is still to be done. Safe to run for different graphics on different
+    // threads at the same time (never for one graphic on two).
+    void EnsureDecoded() const;
 
 protected:
-    virtual bool Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) = 0;
+    virtual bool Decode(const std::vector<uint8_t>& file, TPixels& pixels,
+                        std::string& error) const = 0;
 
-    std::vector<uint8_t> FData;
-    TPixels FPixels;
-    std::string FError;
+    // Decoding fills these in on first use, hence mutable.
+    mutable std::vector<uint8_t> FData;
+    mutable TPixels FPixels;
+    mutable std::string FError;
+    mutable bool FDecoded = true;
 };
+
+// Decodes every graphic that still waits for it, spread over the machine's cores.
+void DecodeInParallel(const std::vector<const TGraphic*>& graphics);
 
 class TPNGObject : public TGraphic {
 public:
@@ -70,7 +91,8 @@ public:
     void WriteData(TStream& stream) const override;
 
 protected:
-    bool Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) override;
+    bool Decode(const std::vector<uint8_t>& file, TPixels& pixels,
+                std::string& error) const override;
 };
 
 class TBitmap : public TGraphic {
@@ -82,7 +104,8 @@ public:
     void WriteData(TStream& stream) const override;
 
 protected:
-    bool Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) override;
+    bool Decode(const std::vector<uint8_t>& file, TPixels& pixels,
+                std::string& error) const override;
 };
 
 class TJPEGImage : public TGraphic {
@@ -94,7 +117,8 @@ public:
     void WriteData(TStream& stream) const override;
 
 protected:
-    bool Decode(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) override;
+    bool Decode(const std::vector<uint8_t>& file, TPixels& pixels,
+                std::string& error) const override;
 };
 
 // Icon and metafile data: kept (the rest of the stored block) so it survives a round trip, but
@@ -111,7 +135,7 @@ public:
     void WriteData(TStream& stream) const override;
 
 protected:
-    bool Decode(const std::vector<uint8_t>&, TPixels&, std::string&) override { return true; }
+    bool Decode(const std::vector<uint8_t>&, TPixels&, std::string&) const override { return true; }
 
 private:
     std::string FClassName;
