@@ -1,0 +1,181 @@
+// Sprites and the bitmap font drawn on the software device: positions, centring, line breaks,
+// pixel collisions against real textures.
+#include "engine/display/ArvexImageList.h"
+#include "engine/display/ArvexScreen.h"
+#include "engine/sprites/ArvexBitmapFont.h"
+#include "engine/sprites/ArvexSprite.h"
+#include "platform/d3d/Device.h"
+#include "platform/rtl/Pictures.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/support/Headless.h"
+#include "tools/oil/Theme.h"
+
+#include <gtest/gtest.h>
+
+using testing_support::HeadlessApp;
+
+namespace {
+
+// Cells of 8 x 8 in solid colours, 4 columns x 2 rows: cell i has red = 30 * (i + 1).
+rtl::TPixels GlyphSheet() {
+    rtl::TPixels p;
+    p.Width = 32;
+    p.Height = 16;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const int cell = (y / 8) * 4 + x / 8;
+            p.Argb.push_back(0xFF000000u | static_cast<uint32_t>((30 * (cell + 1)) << 16));
+        }
+    return p;
+}
+
+// A 16 x 16 ring: opaque border, transparent inside.
+rtl::TPixels Ring() {
+    rtl::TPixels p;
+    p.Width = 16;
+    p.Height = 16;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            p.Argb.push_back(x < 2 || y < 2 || x > 13 || y > 13 ? 0xFFFFFFFFu : 0u);
+    return p;
+}
+
+class DrawingTest : public ::testing::Test {
+protected:
+    DrawingTest() {
+        Form = new win::TForm(&H.App);
+        Form->SetClientSize(128, 64);
+        Screen = rtl::Create<TArvexScreen>(Form);
+        List = rtl::Create<TArvexImageList>(Form);
+        Font = rtl::Create<TArvexBitmapFont>(Form);
+        Sprites = rtl::Create<TArvexSprite>(Form);
+        Screen->RenderMode = rmReference;
+        Screen->Width = 128;
+        Screen->Height = 64;
+        Screen->SetWindowHandle(Form);
+        EXPECT_EQ(Screen->Initialize(), 0);
+        const std::vector<uint8_t> theme = oil::WriteTheme(
+            {{"glyphs", "TPNGObject", rtl::EncodePNG(GlyphSheet()), 8, 8, rtl::clBlack, false, ""},
+             {"ring", "TPNGObject", rtl::EncodePNG(Ring()), 16, 16, rtl::clBlack, false, ""}});
+        rtl::TMemoryStream stream;
+        stream.WriteBuffer(theme.data(), static_cast<int64_t>(theme.size()));
+        List->ImageList().LoadFromStream(stream);
+        List->LoadTextures();
+        Font->SetArvexImageList(List);
+        Font->SetArvexImageIndex(0);
+        Font->SetCharacters("ABCDEFGH");
+        Font->Initialize();
+    }
+
+    // The red of the pixel, as the cell number it came from (0 for the black background).
+    int CellAt(int x, int y) {
+        const uint32_t p = Screen->Device()->ReadBackBuffer()[static_cast<size_t>(y) * 128 + x];
+        const int red = static_cast<int>((p >> 16) & 0xFF);
+        return (red + 15) / 30; // modulated colours arrive a step darker
+    }
+
+    void Frame(const std::function<void()>& draw) {
+        Screen->BeginScene();
+        Screen->Clear(0, 0, 0, 255);
+        draw();
+        Screen->EndScene();
+    }
+
+    HeadlessApp H;
+    win::TForm* Form;
+    TArvexScreen* Screen;
+    TArvexImageList* List;
+    TArvexBitmapFont* Font;
+    TArvexSprite* Sprites;
+};
+
+} // namespace
+
+TEST_F(DrawingTest, TextAdvancesByCellsSpacingAndLineBreaks) {
+    Font->Spacing = 2;
+    Frame([&] { Font->TextOut(4, 4, "AB\rCZD", 0); });
+    EXPECT_EQ(CellAt(5, 5), 1);  // A at x 4
+    EXPECT_EQ(CellAt(15, 5), 2); // B at 4 + 8 + 2
+    EXPECT_EQ(CellAt(13, 5), 0); // the spacing gap
+    // The carriage return goes back to X, one cell height plus the line space (10) lower.
+    EXPECT_EQ(CellAt(5, 23), 3); // C
+    // Z has no glyph: skipped without taking room, so D follows C directly.
+    EXPECT_EQ(CellAt(15, 23), 4);
+}
+
+TEST_F(DrawingTest, CentredTextStartsHalfItsWidthLeftAndAQuarterCellUp) {
+    Font->PositionMode = pmCenter;
+    Frame([&] { Font->TextOut(64, 30, "ABCD", 0); });
+    // Four 8-pixel cells: starts at 64 - 16 = 48, and 8 * 0.25 = 2 pixels up.
+    EXPECT_EQ(CellAt(48, 28), 1);
+    EXPECT_EQ(CellAt(47, 28), 0);
+    EXPECT_EQ(CellAt(48, 27), 0);
+    EXPECT_EQ(CellAt(75, 35), 4);
+}
+
+TEST_F(DrawingTest, SpritesDrawInDepthOrderAndRotateAboutTheirCentre) {
+    TImageListItem* ring = List->Items(1);
+    auto* back = new TSprite(Sprites);
+    back->SetImage(List->Items(0));
+    back->SetPatternIndex(5);
+    back->SetX(10);
+    back->SetY(10);
+    back->SetZ(1);
+    auto* front = new TSprite(Sprites);
+    front->SetImage(ring);
+    front->SetX(8);
+    front->SetY(8);
+    front->SetZ(2);
+    Frame([&] { Sprites->Draw(); });
+    EXPECT_EQ(CellAt(12, 12), 6) << "pattern 5 shows through the ring's hole";
+    EXPECT_EQ(CellAt(8, 8) > 0, true) << "the ring on top";
+    // A 90 degree turn about the middle keeps a square ring where it is.
+    front->Angle = 90;
+    front->CenterX = front->CenterY = 0.5f;
+    Frame([&] { Sprites->Draw(); });
+    const uint32_t corner = Screen->Device()->ReadBackBuffer()[8 * 128 + 8];
+    EXPECT_GT((corner >> 8) & 0xFF, 200u);
+}
+
+TEST_F(DrawingTest, PixelCollisionsMissThroughTransparentHoles) {
+    TImageListItem* ring = List->Items(1);
+    struct Hit : TSprite {
+        using TSprite::TSprite;
+        void OnCollision(TSprite*, int32_t x, int32_t y) override {
+            ++Count;
+            X0 = x;
+            Y0 = y;
+        }
+        int Count = 0;
+        int32_t X0 = -1, Y0 = -1;
+    };
+    Hit a(Sprites), b(Sprites);
+    for (Hit* s : {&a, &b}) {
+        s->SetImage(ring);
+        s->CanCollide = s->PixelCheck = true;
+    }
+    a.SetX(0);
+    a.SetY(0);
+    // b's ring lies inside a's hole: the rectangles overlap, no opaque pixels meet.
+    b.SetX(4);
+    b.SetY(4);
+    b.SetWidth(8);
+    b.SetHeight(8);
+    a.Collision(&b);
+    EXPECT_EQ(a.Count, 0);
+    // Overlapping borders: both hear of it, with positions inside their own rectangles.
+    b.SetWidth(16);
+    b.SetHeight(16);
+    b.SetX(12);
+    b.SetY(0);
+    a.Collision(&b);
+    EXPECT_EQ(a.Count, 1);
+    EXPECT_EQ(b.Count, 1);
+    EXPECT_GE(a.X0, 12);
+    EXPECT_LT(b.X0, 4);
+    // One column of overlap is never scanned.
+    a.Count = b.Count = 0;
+    b.SetX(15);
+    a.Collision(&b);
+    EXPECT_EQ(a.Count, 0);
+}
