@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format fuzz install uninstall
+.PHONY: run test release deps clean format fuzz install uninstall bench
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -26,6 +26,12 @@ fuzz: test
 		name=$$(basename $$f .cpp); \
 		tests/fuzz/run_fuzzer.sh $(TEST_DIR)/fuzz/$$name fuzz/corpus/$$name 0 $(FUZZ_SECONDS) || exit 1; \
 	done
+
+# Every benchmark of the Release build, one after the other; each prints its own figures, and
+# bench_game prints the game's table (start-up, frame of each screen, memory).
+bench: release
+	cd $(RELEASE_DIR) && ./bench_game && ./bench_theme && ./bench_frame && ./bench_timer && \
+		./bench_music
 
 # Installs the Release program: PREFIX/lib/kosmorra (program and data), PREFIX/bin/kosmorra,
 # a desktop entry and an icon. `make uninstall PREFIX=...` removes exactly what was installed.
