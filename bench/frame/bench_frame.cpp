@@ -2,13 +2,16 @@
 // for scale: clear, a 1024 x 768 background from a 1024 x 1024 texture, 192 sprites of 64 x 64
 // with transparent pixels on the 16 x 12 grid, three 100 x 21 buttons, vertex colour
 // 0xFEFEFEFE, normal alpha blending. Prints frames per second and milliseconds per frame with
-// point and bilinear filtering, one thread. Asserts nothing.
+// point and bilinear filtering, one thread. Under an X display with OpenGL (for example
+// tests/e2e/with_xvfb.sh build/release/bench_frame) it measures the OpenGL device too. Asserts
+// nothing.
 //
 // Usage: bench_frame [seconds per measurement, default 2]
 #include "engine/display/ArvexRenderer.h"
 #include "engine/display/ArvexScreen.h"
 #include "platform/d3d/D3DX.h"
 #include "platform/d3d/soft/SoftDevice.h"
+#include "platform/d3d/soft/SoftRaster.h"
 #include "platform/win/Application.h"
 #include "platform/win/Dialogs.h"
 
@@ -158,17 +161,26 @@ void Print(const char* what, const char* filter, const Figure& f, const char* ta
                 f.MsPerFrame, target);
 }
 
-// Draws the frame on a screen whose device never presents (render only) or presents into a
-// hidden window's surface.
-void MeasureOurs(double seconds, bool present) {
+// Draws the frame with the software device, without presenting (the rasterizer's own cost)
+// or presenting into a hidden window, or with the OpenGL device, which presents every frame:
+// its work is only done once the frame is shown.
+enum class Run { SoftDrawing, SoftPresenting, OpenGL };
+
+void MeasureOurs(double seconds, Run run) {
     auto* form = rtl::Create<win::TForm>(nullptr);
     form->SetClientSize(kWidth, kHeight);
     auto* screen = rtl::Create<TArvexScreen>(form);
-    screen->SetWindowHandle(present ? static_cast<win::HWND>(form) : nullptr);
-    screen->RenderMode = rmReference;
+    screen->SetWindowHandle(run == Run::SoftDrawing ? nullptr : static_cast<win::HWND>(form));
+    screen->RenderMode = run == Run::OpenGL ? rmHardware : rmReference;
     screen->Width = kWidth;
     screen->Height = kHeight;
     screen->Initialize();
+    if (run == Run::OpenGL && std::string(screen->Device()->BackendName()) != "gl") {
+        std::printf("  OpenGL device: unavailable here (it needs an X display with OpenGL; run "
+                    "under tests/e2e/with_xvfb.sh)\n");
+        rtl::TComponent::Free(form);
+        return;
+    }
     TArvexRenderer renderer;
     renderer.SetScreen(screen);
     renderer.Activate();
@@ -179,16 +191,19 @@ void MeasureOurs(double seconds, bool present) {
             const Figure f = Measure(seconds, [&] {
                 screen->BeginScene();
                 scene.Draw(*screen, renderer);
-                if (present) {
+                if (run == Run::SoftDrawing)
+                    screen->Device()->EndScene(); // the frame without its presentation
+                else
                     screen->EndScene();
-                } else {
-                    // The frame without its presentation: end the device's scene only.
-                    screen->Device()->EndScene();
-                }
             });
-            const char* target = present ? "" : linear ? "(target >= 200)" : "(target >= 400)";
-            Print(present ? "SoftDevice, drawing and presenting" : "SoftDevice, drawing",
-                  linear ? "bilinear" : "point", f, target);
+            const char* what = run == Run::SoftDrawing ? "SoftDevice, drawing"
+                               : run == Run::SoftPresenting
+                                   ? "SoftDevice, drawing and presenting"
+                                   : "GlDevice (Mesa), drawing and presenting";
+            const char* target = run != Run::SoftDrawing ? ""
+                                 : linear                ? "(target >= 200)"
+                                                         : "(target >= 400)";
+            Print(what, linear ? "bilinear" : "point", f, target);
         }
     }
     rtl::TComponent::Free(form);
@@ -269,7 +284,7 @@ int main(int argc, char** argv) {
                 kWidth, kHeight);
     std::printf("  machine: %s, %u hardware threads\n", CpuName().c_str(),
                 std::thread::hardware_concurrency());
-    std::printf("  build: %s, g++ %s, vector code: %s, SDL %d.%d.%d\n",
+    std::printf("  build: %s, g++ %s, compiled for %s, SDL %d.%d.%d\n",
 #ifdef NDEBUG
                 "Release",
 #else
@@ -279,13 +294,25 @@ int main(int argc, char** argv) {
 #if defined(__AVX2__)
                 "AVX2",
 #elif defined(__SSE2__)
-                "SSE2",
+                "the SSE2 baseline",
 #else
-                "none",
+                "no vector instructions",
 #endif
                 sdl.major, sdl.minor, sdl.patch);
-    MeasureOurs(seconds, false);
-    MeasureOurs(seconds, true);
+    // The x86-64 baseline first, then what this processor offers (chosen at run time).
+    const d3d::soft::VectorCode best = d3d::soft::BestVectorCode();
+    for (d3d::soft::VectorCode code : {d3d::soft::VectorCode::SSE2, best}) {
+        d3d::soft::SetVectorCode(code);
+        std::printf("  software device loops: %s\n", d3d::soft::VectorCodeName(code));
+        MeasureOurs(seconds, Run::SoftDrawing);
+        MeasureOurs(seconds, Run::SoftPresenting);
+        if (best == d3d::soft::VectorCode::SSE2)
+            break;
+    }
     MeasureSDL(seconds);
+    const char* threads = std::getenv("LP_NUM_THREADS");
+    std::printf("  (Mesa's llvmpipe threads: %s)\n",
+                threads ? threads : "its default, one per core");
+    MeasureOurs(seconds, Run::OpenGL);
     return 0;
 }

@@ -9,8 +9,10 @@
 //
 // Conventions both backends keep, so they give the same pictures: pixel centres on integer
 // coordinates, top-left fill rule, positions snapped to 1/256 pixel, affine (rhw = 1)
-// interpolation of colour and texture coordinates, WRAP addressing, point and bilinear
-// filtering (texel centres at half-integers), stage 0 combining texture and diffuse colour,
+// interpolation of colour and texture coordinates, samples 1/1024 texel after the
+// interpolated position (a sample on a texel boundary takes the texel after it), WRAP
+// addressing, point and bilinear filtering (texel centres at half-integers), a filter chosen by
+// magnification or minification, stage 0 combining texture and diffuse colour,
 // the blend factor pairs, 16-bit targets as R5G6B5, a 16-bit depth buffer compared with
 // less-or-equal.
 //

@@ -1,6 +1,7 @@
 #include "platform/d3d/Direct3D8.h"
 
 #include "platform/d3d/DeviceWindow.h"
+#include "platform/d3d/gl/GlDevice.h"
 #include "platform/d3d/soft/SoftDevice.h"
 
 #include <SDL.h>
@@ -51,7 +52,10 @@ HRESULT Direct3D8::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     case D3DDEVTYPE_HAL:
         if (Faults().NoHardware)
             return D3DERR_NOTAVAILABLE;
-        return D3DERR_NOTAVAILABLE;
+        made = GlDevice::Create(window);
+        if (!made)
+            return D3DERR_NOTAVAILABLE;
+        break;
     case D3DDEVTYPE_REF:
     case D3DDEVTYPE_SW:
         if (Faults().NoSoftware)

@@ -64,9 +64,16 @@ void TForm::SetCaption(const std::string& caption) {
 
 HWND TForm::Handle() {
     if (!FWindow) {
-        SDL_Window* window = SDL_CreateWindow(
-            rtl::Win1252ToUtf8(FCaption).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-            FClientWidth, FClientHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+        // The display layer may draw into the window with OpenGL, which SDL allows only in a
+        // window made for it; drivers without OpenGL (the headless one) get a plain window.
+        const std::string title = rtl::Win1252ToUtf8(FCaption);
+        const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+        SDL_Window* window =
+            SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             FClientWidth, FClientHeight, flags | SDL_WINDOW_OPENGL);
+        if (!window)
+            window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                      FClientWidth, FClientHeight, flags);
         if (window) {
             FWindow = window;
             formsByWindowID()[SDL_GetWindowID(window)] = this;

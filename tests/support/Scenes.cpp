@@ -1,9 +1,11 @@
 #include "tests/support/Scenes.h"
 
 #include "platform/d3d/D3DX.h"
+#include "platform/d3d/PixelFormats.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace testing_support {
 
@@ -43,6 +45,37 @@ d3d::Texture* ScreenRig::MakeTexture(const Image& picture, uint32_t colorKey) {
         Screen->Device(), picture.Pixels.data(), static_cast<d3d::UINT>(picture.Width),
         static_cast<d3d::UINT>(picture.Height), colorKey, &texture);
     EXPECT_EQ(hr, d3d::D3D_OK);
+    FTextures.push_back(std::move(texture));
+    return FTextures.back().get();
+}
+
+d3d::Texture* ScreenRig::MakeTextureOfFormat(const Image& picture, d3d::D3DFORMAT format) {
+    std::unique_ptr<d3d::Texture> texture;
+    EXPECT_EQ(Screen->Device()->CreateTexture(static_cast<d3d::UINT>(picture.Width),
+                                              static_cast<d3d::UINT>(picture.Height), 1, 0, format,
+                                              d3d::D3DPOOL_MANAGED, &texture),
+              d3d::D3D_OK);
+    d3d::D3DLOCKED_RECT locked;
+    texture->LockRect(0, &locked, nullptr, 0);
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x) {
+            const uint32_t p = picture.At(x, y);
+            auto* row = static_cast<uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch;
+            if (d3d::BytesPerPixel(format) == 4) {
+                // X8R8G8B8 ignores its top byte: fill it with something that is not opaque.
+                const uint32_t v =
+                    format == d3d::D3DFMT_X8R8G8B8 ? (p & 0x00FFFFFF) | 0x33000000 : p;
+                std::memcpy(row + 4 * x, &v, 4);
+            } else {
+                const uint16_t v =
+                    format == d3d::D3DFMT_R5G6B5
+                        ? d3d::PackR5G6B5(p)
+                        : static_cast<uint16_t>((p >> 28) << 12 | ((p >> 20) & 15) << 8 |
+                                                ((p >> 12) & 15) << 4 | ((p >> 4) & 15));
+                std::memcpy(row + 2 * x, &v, 2);
+            }
+        }
+    texture->UnlockRect(0);
     FTextures.push_back(std::move(texture));
     return FTextures.back().get();
 }
@@ -238,7 +271,7 @@ void Rotation(ScreenRig& rig) {
         turned.ScaleY = 0.75f;
         DrawTile(rig, turned);
         TileDraw corner = Tile(sprite, 32, 32, 150, 16);
-        corner.Rotation = -45;
+        corner.Rotation = -40;
         corner.CenterX = corner.CenterY = 0;
         DrawTile(rig, corner);
     });
@@ -289,6 +322,29 @@ void Target16(ScreenRig& rig) {
     });
 }
 
+void TextureFormats(ScreenRig& rig) {
+    Image picture = pictures::Sprite(16, 16);
+    for (int i = 0; i < 16; ++i) // an opaque corner with the disc's colours
+        picture.Pixels[static_cast<size_t>(i)] |= 0xFF000000u;
+    const d3d::D3DFORMAT formats[4] = {d3d::D3DFMT_A8R8G8B8, d3d::D3DFMT_X8R8G8B8,
+                                       d3d::D3DFMT_R5G6B5, d3d::D3DFMT_A4R4G4B4};
+    const d3d::Texture* textures[4];
+    for (int i = 0; i < 4; ++i)
+        textures[i] = rig.MakeTextureOfFormat(picture, formats[i]);
+    Frame(rig, 70, 40, 90, [&] {
+        for (int linear = 0; linear < 2; ++linear) {
+            rig.Screen->SetAntialias(linear != 0);
+            for (int i = 0; i < 4; ++i) {
+                TileDraw t = Tile(textures[i], 16, 16, 8 + i * 40, 8 + linear * 40);
+                t.CenterX = t.CenterY = 0;
+                t.ScaleX = t.ScaleY = 2;
+                DrawTile(rig, t);
+            }
+        }
+        rig.Screen->SetAntialias(false);
+    });
+}
+
 void GameLike(ScreenRig& rig) {
     const d3d::Texture* back = rig.MakeTexture(pictures::Gradient(256, 192));
     const d3d::Texture* sprite = rig.MakeTexture(pictures::Sprite(64, 64));
@@ -316,6 +372,7 @@ const std::vector<Scene>& Scenes() {
         {"coverage_64", 96, 96, false, 32, Coverage64},
         {"filtering", 256, 96, false, 32, Filtering},
         {"target16", 320, 240, true, 16, Target16},
+        {"texture_formats", 168, 88, false, 32, TextureFormats},
         {"game_like", 256, 192, false, 32, GameLike},
     };
     return scenes;

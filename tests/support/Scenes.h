@@ -26,6 +26,9 @@ public:
     Image BackBuffer() const;
     // A texture holding the picture at its top left (see D3DXCreateTextureFromPixels).
     d3d::Texture* MakeTexture(const Image& picture, uint32_t colorKey = 0);
+    // A texture of the given format holding the picture (power-of-two sides), converted the
+    // way each format stores colour.
+    d3d::Texture* MakeTextureOfFormat(const Image& picture, d3d::D3DFORMAT format);
 
     win::TForm* Form = nullptr;
     TArvexScreen* Screen = nullptr;

@@ -4,7 +4,8 @@
 // compute exactly the same integers (tests hold them equal). Everything is integer arithmetic,
 // so the order of evaluation cannot change a result:
 //   - texture coordinates are texel positions in 32.32 fixed point, wrapped by masking (the
-//     sides are powers of two);
+//     sides are powers of two), taken 1/1024 texel after the interpolated position so that
+//     samples exactly on a texel boundary go to the texel after it on every device;
 //   - point sampling takes the texel containing the position; bilinear sampling weighs the
 //     four nearest texel centres (at half-integers) with 7-bit fractions:
 //       c = (sum of t_ij * wx_i * wy_j + 8192) >> 14, wx = (128 - fx, fx), wy = (128 - fy, fy);

@@ -16,6 +16,7 @@ constexpr double kChannelScale = 65536.0;         // colours and depth in 16.16
 constexpr double kTexelLimit = 70368744177664.0;  // 2^46: keeps every step sum inside int64
 constexpr double kChannelLimit = 1099511627776.0; // 2^40
 constexpr size_t kMaxRecordedTriangles = 16384;
+constexpr int64_t kTexelLean = int64_t{1} << 22; // 1/1024 texel in 32.32
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     assert(b > 0 && "FloorDiv needs a positive divisor");
@@ -140,6 +141,11 @@ bool BuildSetup(const TLVertex* in0, const TLVertex* in1, const TLVertex* in2, D
         const Gradient gt = gradient(v[0]->V * h, v[1]->V * h, v[2]->V * h);
         s.S = plane(gs, kTexelScale, kTexelLimit);
         s.T = plane(gt, kTexelScale, kTexelLimit);
+        // Samples are taken a thousandth of a texel after the interpolated position, so that
+        // one falling exactly on a texel boundary (scaling about a corner, quarter turns)
+        // belongs to the texel after it on every device, whatever rounding brought it there.
+        s.S.C += kTexelLean;
+        s.T.C += kTexelLean;
         // More than one texel per pixel in either direction is minification.
         const double rx = gs.Dx * gs.Dx + gt.Dx * gt.Dx, ry = gs.Dy * gs.Dy + gt.Dy * gt.Dy;
         const D3DTEXTUREFILTERTYPE filter = std::max(rx, ry) > 1.0 ? st.MinFilter : st.MagFilter;
@@ -297,22 +303,50 @@ struct Rasterizer {
                 (st.SrcBlend == D3DBLEND_SRCALPHA && st.DestBlend == D3DBLEND_INVSRCALPHA));
     }
 
+    // floor(M / D) for M = EC + EDy * ky - bias, one row after another, without dividing:
+    // the quotient and remainder move by the step's own quotient and remainder.
+    struct EdgeWalker {
+        int64_t Q = 0, R = 0, StepQ = 0, StepR = 0, D = 1;
+        void Start(int64_t m, int64_t step, int64_t d) {
+            D = d;
+            Q = FloorDiv(m, d);
+            R = m - Q * d;
+            StepQ = FloorDiv(step, d);
+            StepR = step - StepQ * d;
+        }
+        void Next() {
+            Q += StepQ;
+            R += StepR;
+            if (R >= D) {
+                R -= D;
+                ++Q;
+            }
+        }
+    };
+
     static void FillSpans(const RasterContext& ctx, const Setup& s, uint16_t* zbuf, bool test,
                           bool write) {
         const Target& target = ctx.Colour;
         const bool fast = FastPathApplies(ctx, test);
+        // A row's pixels inside edge e satisfy EC + EDx * kx + EDy * ky >= bias: from
+        // X0 - floor(M / EDx) on where EDx > 0, up to X0 + floor(M / -EDx) where EDx < 0.
+        EdgeWalker walkers[3];
+        for (int e = 0; e < 3; ++e)
+            if (s.EDx[e] != 0)
+                walkers[e].Start(s.EC[e] - s.EBias[e], s.EDy[e], std::abs(s.EDx[e]));
         for (int y = s.Y0; y <= s.Y1; ++y) {
             const int64_t ky = y - s.Y0;
             int64_t left = s.X0, right = s.X1;
             bool empty = false;
-            for (int e = 0; e < 3 && !empty; ++e) {
-                const int64_t row = s.EC[e] + s.EDy[e] * ky; // at kx = 0
+            for (int e = 0; e < 3; ++e) {
                 if (s.EDx[e] > 0)
-                    left = std::max(left, s.X0 + CeilDiv(s.EBias[e] - row, s.EDx[e]));
+                    left = std::max(left, s.X0 - walkers[e].Q);
                 else if (s.EDx[e] < 0)
-                    right = std::min(right, s.X0 + FloorDiv(row - s.EBias[e], -s.EDx[e]));
-                else if (row < s.EBias[e])
+                    right = std::min(right, s.X0 + walkers[e].Q);
+                else if (s.EC[e] + s.EDy[e] * ky < s.EBias[e])
                     empty = true;
+                if (s.EDx[e] != 0)
+                    walkers[e].Next();
             }
             if (empty || left > right)
                 continue;

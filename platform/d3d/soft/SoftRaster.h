@@ -69,6 +69,14 @@ uint16_t QuantiseDepth(float z);
 
 // ---- Span loops (SoftSpans.cpp) ------------------------------------------------------------
 
+// Which vector instructions the span loops use. The best the processor has is chosen at start;
+// tests lower it to check every level against the reference path.
+enum class VectorCode { Portable, SSE2, AVX2 };
+VectorCode BestVectorCode();
+void SetVectorCode(VectorCode code); // never above the best
+VectorCode CurrentVectorCode();
+const char* VectorCodeName(VectorCode code);
+
 namespace spans {
 
 // dst[i] = normal alpha blend of Modulate(tex[i], colour) over dst[i]; colours == nullptr

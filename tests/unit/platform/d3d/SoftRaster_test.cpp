@@ -150,15 +150,25 @@ std::vector<uint32_t> DrawRandomScene(DeviceRig& rig, uint32_t seed, soft::Path 
 
 } // namespace
 
-TEST(SoftRaster, SpanPathDrawsExactlyWhatTheReferencePathDraws) {
+TEST(SoftRaster, SpanPathDrawsExactlyWhatTheReferencePathDrawsWithEveryVectorCode) {
     DeviceRig rig;
-    for (uint32_t seed = 1; seed <= 400; ++seed) {
-        const std::vector<uint32_t> fast = DrawRandomScene(rig, seed, soft::Path::Spans);
-        const std::vector<uint32_t> reference = DrawRandomScene(rig, seed, soft::Path::Reference);
-        ASSERT_EQ(fast.size(), reference.size());
-        for (size_t i = 0; i < fast.size(); ++i)
-            ASSERT_EQ(fast[i], reference[i]) << "scene " << seed << ", pixel " << i;
+    const soft::VectorCode best = soft::BestVectorCode();
+    for (soft::VectorCode code :
+         {soft::VectorCode::Portable, soft::VectorCode::SSE2, soft::VectorCode::AVX2}) {
+        if (code > best)
+            continue;
+        soft::SetVectorCode(code);
+        for (uint32_t seed = 1; seed <= 250; ++seed) {
+            const std::vector<uint32_t> fast = DrawRandomScene(rig, seed, soft::Path::Spans);
+            const std::vector<uint32_t> reference =
+                DrawRandomScene(rig, seed, soft::Path::Reference);
+            ASSERT_EQ(fast.size(), reference.size());
+            for (size_t i = 0; i < fast.size(); ++i)
+                ASSERT_EQ(fast[i], reference[i])
+                    << soft::VectorCodeName(code) << ", scene " << seed << ", pixel " << i;
+        }
     }
+    soft::SetVectorCode(best);
 }
 
 TEST(SoftRaster, SharedEdgesAreFilledOnceAndUprightQuadsCoverTheirPixels) {

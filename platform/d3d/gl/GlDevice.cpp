@@ -1,0 +1,528 @@
+#include "platform/d3d/gl/GlDevice.h"
+
+#include "platform/d3d/PixelFormats.h"
+#include "platform/win/Forms.h"
+
+#include <SDL.h>
+#include <algorithm>
+#include <cstdio>
+#include <epoxy/gl.h>
+
+namespace d3d {
+
+namespace {
+
+struct GlTextureData : BackendData {
+    GLuint Name = 0;
+    uint64_t Revision = 0;
+};
+
+const char* kDrawVertex = R"(#version 330 core
+layout(location = 0) in vec4 aPosition;
+layout(location = 1) in vec4 aColour;
+layout(location = 2) in vec2 aTexCoord;
+uniform vec2 uTargetSize;
+noperspective out vec4 vColour;
+noperspective out vec2 vTexCoord;
+void main() {
+    // Pixel centres lie on integers in the device's coordinates, on half-integers in GL's.
+    vec2 p = (aPosition.xy + 0.5) / uTargetSize * 2.0 - 1.0;
+    gl_Position = vec4(p, aPosition.z * 2.0 - 1.0, 1.0);
+    vColour = aColour;
+    vTexCoord = aTexCoord;
+}
+)";
+
+const char* kDrawFragment = R"(#version 330 core
+noperspective in vec4 vColour;
+noperspective in vec2 vTexCoord;
+uniform sampler2D uTexture;
+uniform bool uTextured;
+uniform ivec3 uColourStage; // operation, argument 1, argument 2
+uniform ivec3 uAlphaStage;
+out vec4 fColour;
+vec4 Argument(int a, vec4 texel) { return a == 2 ? texel : vColour; }
+vec4 Operate(ivec3 stage, vec4 texel) {
+    vec4 a1 = Argument(stage.y, texel);
+    vec4 a2 = Argument(stage.z, texel);
+    if (stage.x == 2) return a1;
+    if (stage.x == 3) return a2;
+    if (stage.x == 4) return a1 * a2;
+    return vColour; // a disabled stage 0 passes the diffuse colour on
+}
+void main() {
+    // Samples are taken a thousandth of a texel after the interpolated position, as on the
+    // software device, so that one falling exactly on a texel boundary belongs to the texel
+    // after it however the interpolation rounded.
+    vec2 lean = vec2(1.0 / 1024.0) / vec2(textureSize(uTexture, 0));
+    vec4 texel = uTextured ? texture(uTexture, vTexCoord + lean) : vec4(1.0);
+    fColour = vec4(Operate(uColourStage, texel).rgb, Operate(uAlphaStage, texel).a);
+}
+)";
+
+const char* kPresentVertex = R"(#version 330 core
+out vec2 vTexCoord;
+void main() {
+    // One triangle over the whole viewport; the picture's row 0 (at GL's y = 0) goes on top.
+    vec2 p = vec2(float(gl_VertexID & 1) * 4.0 - 1.0, float(gl_VertexID & 2) * 2.0 - 1.0);
+    gl_Position = vec4(p, 0.0, 1.0);
+    vTexCoord = vec2((p.x + 1.0) * 0.5, (1.0 - p.y) * 0.5);
+}
+)";
+
+const char* kPresentFragment = R"(#version 330 core
+in vec2 vTexCoord;
+uniform sampler2D uPicture;
+uniform sampler2D uRamp; // 256 x 1: the gamma ramp
+uniform bool uGamma;
+out vec4 fColour;
+void main() {
+    vec4 c = texture(uPicture, vTexCoord);
+    if (uGamma) {
+        ivec3 i = ivec3(round(c.rgb * 255.0));
+        c.rgb = vec3(texelFetch(uRamp, ivec2(i.r, 0), 0).r, texelFetch(uRamp, ivec2(i.g, 0), 0).g,
+                     texelFetch(uRamp, ivec2(i.b, 0), 0).b);
+    }
+    fColour = vec4(c.rgb, 1.0);
+}
+)";
+
+GLuint Compile(GLenum type, const char* source) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::fprintf(stderr, "OpenGL device: shader does not compile: %s\n", log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+GLuint Link(const char* vertex, const char* fragment) {
+    const GLuint vs = Compile(GL_VERTEX_SHADER, vertex);
+    const GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment);
+    GLuint program = 0;
+    if (vs && fs) {
+        program = glCreateProgram();
+        glAttachShader(program, vs);
+        glAttachShader(program, fs);
+        glLinkProgram(program);
+        GLint ok = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok) {
+            std::fprintf(stderr, "OpenGL device: shaders do not link\n");
+            glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    return program;
+}
+
+GLenum BlendFactor(D3DBLEND factor) {
+    switch (factor) {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_ONE:
+        return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    }
+    return GL_ONE;
+}
+
+GLint Filter(D3DTEXTUREFILTERTYPE f) {
+    return f == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
+}
+
+} // namespace
+
+struct GlDevice::Objects {
+    GLuint DrawProgram = 0;
+    GLint TargetSize = -1, Textured = -1, ColourStage = -1, AlphaStage = -1;
+    GLuint PresentProgram = 0;
+    GLint Gamma = -1;
+    GLuint Vao = 0, Vbo = 0, EmptyVao = 0, Sampler = 0, Ramp = 0;
+    GLuint Framebuffer = 0, Colour = 0, Depth = 0;
+    GLuint FrontFramebuffer = 0, FrontColour = 0;
+    GLint MaxTextureSize = 0;
+};
+
+std::unique_ptr<GlDevice> GlDevice::Create(HWND window) {
+    auto* form = dynamic_cast<win::TForm*>(window);
+    if (!form)
+        return nullptr;
+    form->Handle();
+    auto* sdlWindow = static_cast<SDL_Window*>(form->NativeWindow());
+    if (!sdlWindow || !(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL))
+        return nullptr;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0); // depth lives in the framebuffer object
+    SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+    if (!context)
+        return nullptr;
+    std::unique_ptr<GlDevice> device(new GlDevice(window, context));
+    if (!device->Setup())
+        return nullptr;
+    return device;
+}
+
+GlDevice::GlDevice(HWND window, void* context)
+    : Device(D3DDEVTYPE_HAL, window), FContext(context), FGl(std::make_unique<Objects>()) {}
+
+GlDevice::~GlDevice() {
+    MakeCurrent();
+    for (Resource* r : Resources())
+        ForgetResource(*r);
+    ReleaseTargets();
+    glDeleteProgram(FGl->DrawProgram);
+    glDeleteProgram(FGl->PresentProgram);
+    glDeleteVertexArrays(1, &FGl->Vao);
+    glDeleteVertexArrays(1, &FGl->EmptyVao);
+    glDeleteBuffers(1, &FGl->Vbo);
+    glDeleteSamplers(1, &FGl->Sampler);
+    glDeleteTextures(1, &FGl->Ramp);
+    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(Window().NativeWindow()), nullptr);
+    SDL_GL_DeleteContext(static_cast<SDL_GLContext>(FContext));
+}
+
+void GlDevice::MakeCurrent() {
+    if (SDL_GL_GetCurrentContext() != FContext)
+        SDL_GL_MakeCurrent(static_cast<SDL_Window*>(Window().NativeWindow()),
+                           static_cast<SDL_GLContext>(FContext));
+}
+
+bool GlDevice::Setup() {
+    MakeCurrent();
+    if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 33)
+        return false;
+    Objects& gl = *FGl;
+    gl.DrawProgram = Link(kDrawVertex, kDrawFragment);
+    gl.PresentProgram = Link(kPresentVertex, kPresentFragment);
+    if (!gl.DrawProgram || !gl.PresentProgram)
+        return false;
+    gl.TargetSize = glGetUniformLocation(gl.DrawProgram, "uTargetSize");
+    gl.Textured = glGetUniformLocation(gl.DrawProgram, "uTextured");
+    gl.ColourStage = glGetUniformLocation(gl.DrawProgram, "uColourStage");
+    gl.AlphaStage = glGetUniformLocation(gl.DrawProgram, "uAlphaStage");
+    glUseProgram(gl.DrawProgram);
+    glUniform1i(glGetUniformLocation(gl.DrawProgram, "uTexture"), 0);
+    glUseProgram(gl.PresentProgram);
+    glUniform1i(glGetUniformLocation(gl.PresentProgram, "uPicture"), 0);
+    glUniform1i(glGetUniformLocation(gl.PresentProgram, "uRamp"), 1);
+    gl.Gamma = glGetUniformLocation(gl.PresentProgram, "uGamma");
+
+    glGenVertexArrays(1, &gl.Vao);
+    glGenVertexArrays(1, &gl.EmptyVao);
+    glGenBuffers(1, &gl.Vbo);
+    glBindVertexArray(gl.Vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
+    const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(TLVertex), offset(0));
+    // The diffuse colour's bytes lie B, G, R, A in memory.
+    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(TLVertex), offset(16));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(TLVertex), offset(20));
+    for (GLuint i = 0; i < 3; ++i)
+        glEnableVertexAttribArray(i);
+
+    glGenSamplers(1, &gl.Sampler);
+    glSamplerParameteri(gl.Sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(gl.Sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+
+    glGenTextures(1, &gl.Ramp);
+    glBindTexture(GL_TEXTURE_2D, gl.Ramp);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB16, 256, 1, 0, GL_RGB, GL_UNSIGNED_SHORT, nullptr);
+
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &gl.MaxTextureSize);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_DITHER); // on by default in GL, off in the devices we stand in for
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    return glGetError() == GL_NO_ERROR;
+}
+
+// ---- Targets
+// -------------------------------------------------------------------------------------
+
+void GlDevice::ReleaseTargets() {
+    Objects& gl = *FGl;
+    glDeleteFramebuffers(1, &gl.Framebuffer);
+    glDeleteFramebuffers(1, &gl.FrontFramebuffer);
+    glDeleteTextures(1, &gl.Colour);
+    glDeleteTextures(1, &gl.FrontColour);
+    glDeleteRenderbuffers(1, &gl.Depth);
+    gl.Framebuffer = gl.FrontFramebuffer = gl.Colour = gl.FrontColour = gl.Depth = 0;
+}
+
+HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
+    MakeCurrent();
+    ReleaseTargets();
+    Objects& gl = *FGl;
+    FFormat = params.BackBufferFormat;
+    FWidth = static_cast<int>(params.BackBufferWidth);
+    FHeight = static_cast<int>(params.BackBufferHeight);
+    FPresented = false;
+    const bool sixteen = FFormat == D3DFMT_R5G6B5;
+    const auto colourTexture = [&](GLuint& name) {
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        if (sixteen)
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB565, FWidth, FHeight, 0, GL_RGB,
+                         GL_UNSIGNED_SHORT_5_6_5, nullptr);
+        else
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, FWidth, FHeight, 0, GL_BGRA,
+                         GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+    };
+    colourTexture(gl.Colour);
+    colourTexture(gl.FrontColour);
+    glGenFramebuffers(1, &gl.Framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.Colour, 0);
+    if (params.EnableAutoDepthStencil) {
+        glGenRenderbuffers(1, &gl.Depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, gl.Depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, FWidth, FHeight);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, gl.Depth);
+    }
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glGenFramebuffers(1, &gl.FrontFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.FrontFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.FrontColour, 0);
+    if (!complete || glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE ||
+        glGetError() != GL_NO_ERROR)
+        return D3DERR_NOTAVAILABLE;
+
+    // A window presents at once; full screen waits for the retrace unless told not to.
+    const bool wait =
+        !params.Windowed && params.FullScreen_PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE;
+    SDL_GL_SetSwapInterval(wait ? 1 : 0);
+    ClearTargets(D3DCLEAR_TARGET | (params.EnableAutoDepthStencil ? D3DCLEAR_ZBUFFER : 0),
+                 0xFF000000u, 1.0f);
+    return D3D_OK;
+}
+
+void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
+    MakeCurrent();
+    glBindFramebuffer(GL_FRAMEBUFFER, FGl->Framebuffer);
+    GLbitfield bits = 0;
+    if (flags & D3DCLEAR_TARGET) {
+        // Without an alpha channel of its own the target holds opaque alpha.
+        const float alpha = FFormat == D3DFMT_A8R8G8B8 ? ((color >> 24) & 0xFF) / 255.0f : 1.0f;
+        glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
+                     (color & 0xFF) / 255.0f, alpha);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        bits |= GL_COLOR_BUFFER_BIT;
+    }
+    if ((flags & D3DCLEAR_ZBUFFER) && FGl->Depth) {
+        glClearDepth(z);
+        glDepthMask(GL_TRUE);
+        bits |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (bits)
+        glClear(bits);
+}
+
+// ---- Drawing
+// --------------------------------------------------------------------------------------
+
+unsigned GlDevice::BindTexture(const Texture& texture) {
+    // Only the reader is const: the GL copy is the device's own.
+    auto& resource = const_cast<Texture&>(texture);
+    auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get());
+    if (!data) {
+        resource.Backend = std::make_unique<GlTextureData>();
+        data = static_cast<GlTextureData*>(resource.Backend.get());
+        glGenTextures(1, &data->Name);
+        glBindTexture(GL_TEXTURE_2D, data->Name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    }
+    glBindTexture(GL_TEXTURE_2D, data->Name);
+    if (data->Revision != texture.Revision()) {
+        const int w = static_cast<int>(texture.Width()), h = static_cast<int>(texture.Height());
+        // Every format goes up as ARGB made by the conversions the software device uses, so
+        // both sample the same texel values.
+        std::vector<uint32_t> argb;
+        const void* pixels = texture.Texels();
+        if (texture.Format() != D3DFMT_A8R8G8B8) {
+            argb.resize(static_cast<size_t>(w) * h);
+            for (int y = 0; y < h; ++y)
+                ConvertRowToARGB(texture.Format(),
+                                 texture.Bits() + static_cast<size_t>(y) * texture.Pitch(),
+                                 argb.data() + static_cast<size_t>(y) * w, w);
+            pixels = argb.data();
+        }
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                     pixels);
+        data->Revision = texture.Revision();
+    }
+    return data->Name;
+}
+
+void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawState& state) {
+    MakeCurrent();
+    Objects& gl = *FGl;
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
+    glViewport(0, 0, FWidth, FHeight);
+    glUseProgram(gl.DrawProgram);
+    glUniform2f(gl.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
+    glUniform1i(gl.Textured, state.BoundTexture ? 1 : 0);
+    glUniform3i(gl.ColourStage, static_cast<GLint>(state.ColorOp),
+                static_cast<GLint>(state.ColorArg1), static_cast<GLint>(state.ColorArg2));
+    glUniform3i(gl.AlphaStage, static_cast<GLint>(state.AlphaOp),
+                static_cast<GLint>(state.AlphaArg1), static_cast<GLint>(state.AlphaArg2));
+    glActiveTexture(GL_TEXTURE0);
+    if (state.BoundTexture) {
+        BindTexture(*state.BoundTexture);
+        glBindSampler(0, gl.Sampler);
+        glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, Filter(state.MinFilter));
+        glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, Filter(state.MagFilter));
+    }
+    if (state.BlendEnable) {
+        glEnable(GL_BLEND);
+        glBlendFunc(BlendFactor(state.SrcBlend), BlendFactor(state.DestBlend));
+    } else {
+        glDisable(GL_BLEND);
+    }
+    if (state.DepthTest) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthMask(state.DepthWrite ? GL_TRUE : GL_FALSE);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
+    // Rows run the same way in both coordinate systems but GL's y points up, so a triangle
+    // clockwise on the device's screen is counter-clockwise, GL's front face, here.
+    if (state.Cull == D3DCULL_NONE) {
+        glDisable(GL_CULL_FACE);
+    } else {
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CCW);
+        glCullFace(state.Cull == D3DCULL_CW ? GL_FRONT : GL_BACK);
+    }
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
+    glBindVertexArray(gl.Vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(TLVertex)), vertices,
+                 GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, static_cast<GLsizei>(count));
+}
+
+// ---- Presenting and reading back ---------------------------------------------------------------
+
+HRESULT GlDevice::PresentFrame() {
+    MakeCurrent();
+    Objects& gl = *FGl;
+    // Keep what is shown for front-buffer reads; the back buffer keeps its contents.
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.Framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.FrontFramebuffer);
+    glBlitFramebuffer(0, 0, FWidth, FHeight, 0, 0, FWidth, FHeight, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    FPresented = true;
+
+    auto* window = static_cast<SDL_Window*>(Window().NativeWindow());
+    int width = 0, height = 0;
+    if (!window || !Window().DrawableSize(width, height))
+        return D3D_OK;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glViewport(0, 0, width, height);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const Placement p = Window().Place(width, height);
+    glViewport(p.X, height - p.Y - p.Height, p.Width, p.Height);
+    glUseProgram(gl.PresentProgram);
+    const bool gamma = !Window().Windowed() && !GammaIsIdentity();
+    glUniform1i(gl.Gamma, gamma ? 1 : 0);
+    if (gamma) {
+        const D3DGAMMARAMP& ramp = GammaRamp();
+        uint16_t rgb[256 * 3];
+        for (int i = 0; i < 256; ++i) {
+            rgb[3 * i] = ramp.red[i];
+            rgb[3 * i + 1] = ramp.green[i];
+            rgb[3 * i + 2] = ramp.blue[i];
+        }
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, gl.Ramp);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 1, GL_RGB, GL_UNSIGNED_SHORT, rgb);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    }
+    glActiveTexture(GL_TEXTURE0);
+    glBindSampler(0, 0);
+    glBindTexture(GL_TEXTURE_2D, gl.Colour);
+    const GLint filter = (p.Width == FWidth && p.Height == FHeight) ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glBindVertexArray(gl.EmptyVao);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+    SDL_GL_SwapWindow(window);
+    return D3D_OK;
+}
+
+std::vector<uint32_t> GlDevice::ReadFramebuffer(unsigned framebuffer) {
+    MakeCurrent();
+    std::vector<uint32_t> argb(static_cast<size_t>(FWidth) * FHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    // GL's row 0 is the device's top row: the rows come out top first.
+    glReadPixels(0, 0, FWidth, FHeight, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
+    return argb;
+}
+
+std::vector<uint32_t> GlDevice::ReadBackBuffer() {
+    return ReadFramebuffer(FGl->Framebuffer);
+}
+
+std::vector<uint32_t> GlDevice::ReadPresented() {
+    if (!FPresented)
+        return {};
+    return ReadFramebuffer(FGl->FrontFramebuffer);
+}
+
+void GlDevice::FillCaps(D3DCAPS8& caps) const {
+    const auto size = static_cast<DWORD>(std::max(FGl->MaxTextureSize, 256));
+    caps.MaxTextureWidth = std::min(caps.MaxTextureWidth, size);
+    caps.MaxTextureHeight = std::min(caps.MaxTextureHeight, size);
+}
+
+void GlDevice::ForgetResource(Resource& resource) {
+    if (auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get())) {
+        MakeCurrent();
+        glDeleteTextures(1, &data->Name);
+    }
+    resource.Backend.reset();
+}
+
+} // namespace d3d

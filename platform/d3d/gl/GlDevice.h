@@ -1,0 +1,67 @@
+// GlDevice: the hardware device, OpenGL 3.3 core through libepoxy.
+//
+// Stands in for a Direct3D 8 HAL device. It draws into a framebuffer object of the back
+// buffer's size and format (RGBA8, or RGB565 for a 16-bit back buffer, so every write is
+// quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
+// presents by drawing that picture into the window: stretched over the client area in a
+// window, scaled to fit and letterboxed in full screen.
+//
+// D3D conventions kept: pixel centres on integers (positions move half a pixel before they
+// reach GL), rows top to bottom (the framebuffer holds row 0 at GL's y = 0, and presenting
+// turns it upright), diffuse colours as BGRA bytes, texel centres on half-integers (the same in
+// GL), WRAP addressing, point and linear filters chosen by magnification as D3D does, stage-0
+// operations in the fragment shader, the blend factor pairs as glBlendFunc, culling with the
+// winding mirrored to match, destination alpha reading as opaque for targets without alpha
+// (alpha writes are masked and the alpha channel cleared to opaque).
+//
+// Relies on: an SDL window made with SDL_WINDOW_OPENGL (forms make theirs so when the driver
+// can), a 3.3 core context, libepoxy for entry points.
+// Limits: results differ from the software device's within a few levels per channel (filter
+// weights and products are rounded by the GL implementation); the gamma ramp is applied when
+// presenting in full screen only, as a display's ramp would be.
+#pragma once
+
+#include "platform/d3d/Device.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace d3d {
+
+class GlDevice final : public Device {
+public:
+    // nullptr when the window has no OpenGL support or no 3.3 core context can be made on it.
+    static std::unique_ptr<GlDevice> Create(HWND window);
+    ~GlDevice() override;
+
+    const char* BackendName() const override { return "gl"; }
+    std::vector<uint32_t> ReadBackBuffer() override;
+
+protected:
+    HRESULT MakeTargets(const D3DPRESENT_PARAMETERS& params) override;
+    void ClearTargets(DWORD flags, D3DCOLOR color, float z) override;
+    void DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawState& state) override;
+    HRESULT PresentFrame() override;
+    std::vector<uint32_t> ReadPresented() override;
+    void FillCaps(D3DCAPS8& caps) const override;
+    void ForgetResource(Resource& resource) override;
+
+private:
+    struct Objects;
+    GlDevice(HWND window, void* context);
+    bool Setup();
+    void MakeCurrent();
+    void ReleaseTargets();
+    unsigned BindTexture(const Texture& texture);
+    std::vector<uint32_t> ReadFramebuffer(unsigned framebuffer);
+
+    void* FContext; // SDL_GLContext
+    std::unique_ptr<Objects> FGl;
+    D3DFORMAT FFormat = D3DFMT_X8R8G8B8;
+    int FWidth = 0;
+    int FHeight = 0;
+    bool FPresented = false;
+};
+
+} // namespace d3d
