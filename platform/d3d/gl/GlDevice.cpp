@@ -166,6 +166,12 @@ struct GlDevice::Objects {
     GLuint Framebuffer = 0, Colour = 0, Depth = 0;
     GLuint FrontFramebuffer = 0, FrontColour = 0;
     GLint MaxTextureSize = 0;
+    // What the last draw left set; Drawing is false once anything else touched GL state.
+    bool Drawing = false;
+    DrawState Last;
+    GLuint LastTexture = 0;
+    static constexpr GLsizeiptr kRingBytes = 32768 * sizeof(TLVertex);
+    GLsizeiptr RingOffset = 0;
 };
 
 std::unique_ptr<GlDevice> GlDevice::Create(HWND window) {
@@ -240,6 +246,7 @@ bool GlDevice::Setup() {
     glGenBuffers(1, &gl.Vbo);
     glBindVertexArray(gl.Vao);
     glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
+    glBufferData(GL_ARRAY_BUFFER, Objects::kRingBytes, nullptr, GL_STREAM_DRAW);
     const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, sizeof(TLVertex), offset(0));
     // The diffuse colour's bytes lie B, G, R, A in memory.
@@ -284,6 +291,7 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
     MakeCurrent();
     ReleaseTargets();
     Objects& gl = *FGl;
+    gl.Drawing = false;
     FFormat = params.BackBufferFormat;
     FWidth = static_cast<int>(params.BackBufferWidth);
     FHeight = static_cast<int>(params.BackBufferHeight);
@@ -334,6 +342,7 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
 
 void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
     MakeCurrent();
+    FGl->Drawing = false;
     glBindFramebuffer(GL_FRAMEBUFFER, FGl->Framebuffer);
     GLbitfield bits = 0;
     if (flags & D3DCLEAR_TARGET) {
@@ -367,8 +376,10 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
         glBindTexture(GL_TEXTURE_2D, data->Name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     }
-    glBindTexture(GL_TEXTURE_2D, data->Name);
-    if (data->Revision != texture.Revision()) {
+    const bool upload = data->Revision != texture.Revision();
+    if (data->Name != FGl->LastTexture || upload)
+        glBindTexture(GL_TEXTURE_2D, data->Name);
+    if (upload) {
         const int w = static_cast<int>(texture.Width()), h = static_cast<int>(texture.Height());
         // Every format goes up as ARGB made by the conversions the software device uses, so
         // both sample the same texel values.
@@ -392,49 +403,84 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
 void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawState& state) {
     MakeCurrent();
     Objects& gl = *FGl;
-    glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
-    glViewport(0, 0, FWidth, FHeight);
-    glUseProgram(gl.DrawProgram);
-    glUniform2f(gl.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
-    glUniform1i(gl.Textured, state.BoundTexture ? 1 : 0);
-    glUniform3i(gl.ColourStage, static_cast<GLint>(state.ColorOp),
-                static_cast<GLint>(state.ColorArg1), static_cast<GLint>(state.ColorArg2));
-    glUniform3i(gl.AlphaStage, static_cast<GLint>(state.AlphaOp),
-                static_cast<GLint>(state.AlphaArg1), static_cast<GLint>(state.AlphaArg2));
-    glActiveTexture(GL_TEXTURE0);
-    if (state.BoundTexture) {
-        BindTexture(*state.BoundTexture);
+    // Quads come one draw at a time and most of them change nothing but the vertices and
+    // perhaps the texture: only what differs from the last draw is passed to GL, whose
+    // per-call work is what such a stream of small draws costs.
+    const bool fresh = !gl.Drawing;
+    const DrawState& last = gl.Last;
+    if (fresh) {
+        gl.LastTexture = 0;
+        glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
+        glViewport(0, 0, FWidth, FHeight);
+        glUseProgram(gl.DrawProgram);
+        glUniform2f(gl.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
+        glActiveTexture(GL_TEXTURE0);
         glBindSampler(0, gl.Sampler);
-        glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, Filter(state.MinFilter));
-        glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, Filter(state.MagFilter));
+        glBindVertexArray(gl.Vao);
+        glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
+        glFrontFace(GL_CCW);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
+        gl.Drawing = true;
     }
-    if (state.BlendEnable) {
-        glEnable(GL_BLEND);
+    if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr))
+        glUniform1i(gl.Textured, state.BoundTexture ? 1 : 0);
+    if (fresh || last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
+        last.ColorArg2 != state.ColorArg2)
+        glUniform3i(gl.ColourStage, static_cast<GLint>(state.ColorOp),
+                    static_cast<GLint>(state.ColorArg1), static_cast<GLint>(state.ColorArg2));
+    if (fresh || last.AlphaOp != state.AlphaOp || last.AlphaArg1 != state.AlphaArg1 ||
+        last.AlphaArg2 != state.AlphaArg2)
+        glUniform3i(gl.AlphaStage, static_cast<GLint>(state.AlphaOp),
+                    static_cast<GLint>(state.AlphaArg1), static_cast<GLint>(state.AlphaArg2));
+    if (state.BoundTexture) {
+        const unsigned name = BindTexture(*state.BoundTexture);
+        if (fresh || name != gl.LastTexture || last.MinFilter != state.MinFilter ||
+            last.MagFilter != state.MagFilter) {
+            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, Filter(state.MinFilter));
+            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, Filter(state.MagFilter));
+        }
+        gl.LastTexture = name;
+    }
+    if (fresh || last.BlendEnable != state.BlendEnable) {
+        if (state.BlendEnable)
+            glEnable(GL_BLEND);
+        else
+            glDisable(GL_BLEND);
+    }
+    if (fresh || last.SrcBlend != state.SrcBlend || last.DestBlend != state.DestBlend)
         glBlendFunc(BlendFactor(state.SrcBlend), BlendFactor(state.DestBlend));
-    } else {
-        glDisable(GL_BLEND);
-    }
-    if (state.DepthTest) {
-        glEnable(GL_DEPTH_TEST);
+    if (fresh || last.DepthTest != state.DepthTest || last.DepthWrite != state.DepthWrite) {
+        if (state.DepthTest)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
         glDepthMask(state.DepthWrite ? GL_TRUE : GL_FALSE);
-    } else {
-        glDisable(GL_DEPTH_TEST);
     }
     // Rows run the same way in both coordinate systems but GL's y points up, so a triangle
     // clockwise on the device's screen is counter-clockwise, GL's front face, here.
-    if (state.Cull == D3DCULL_NONE) {
-        glDisable(GL_CULL_FACE);
-    } else {
-        glEnable(GL_CULL_FACE);
-        glFrontFace(GL_CCW);
-        glCullFace(state.Cull == D3DCULL_CW ? GL_FRONT : GL_BACK);
+    if (fresh || last.Cull != state.Cull) {
+        if (state.Cull == D3DCULL_NONE)
+            glDisable(GL_CULL_FACE);
+        else
+            glEnable(GL_CULL_FACE);
+        if (state.Cull != D3DCULL_NONE)
+            glCullFace(state.Cull == D3DCULL_CW ? GL_FRONT : GL_BACK);
     }
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
-    glBindVertexArray(gl.Vao);
-    glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(TLVertex)), vertices,
-                 GL_STREAM_DRAW);
-    glDrawArrays(GL_TRIANGLE_FAN, 0, static_cast<GLsizei>(count));
+    gl.Last = state;
+
+    // Vertices go into a ring: appended after the previous draw's, the buffer is renewed
+    // only when full, so GL never waits for a draw still reading it.
+    const auto bytes = static_cast<GLsizeiptr>(count * sizeof(TLVertex));
+    if (bytes > Objects::kRingBytes)
+        return; // more than a draw of 0x144 vertices from the screen's buffer can hold
+    if (gl.RingOffset + bytes > Objects::kRingBytes) {
+        glBufferData(GL_ARRAY_BUFFER, Objects::kRingBytes, nullptr, GL_STREAM_DRAW);
+        gl.RingOffset = 0;
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, gl.RingOffset, bytes, vertices);
+    glDrawArrays(GL_TRIANGLE_FAN, static_cast<GLint>(gl.RingOffset / sizeof(TLVertex)),
+                 static_cast<GLsizei>(count));
+    gl.RingOffset += bytes;
 }
 
 // ---- Presenting and reading back ---------------------------------------------------------------
@@ -442,6 +488,7 @@ void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawS
 HRESULT GlDevice::PresentFrame() {
     MakeCurrent();
     Objects& gl = *FGl;
+    gl.Drawing = false;
     // Keep what is shown for front-buffer reads; the back buffer keeps its contents.
     glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.Framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.FrontFramebuffer);
@@ -494,6 +541,7 @@ HRESULT GlDevice::PresentFrame() {
 
 std::vector<uint32_t> GlDevice::ReadFramebuffer(unsigned framebuffer) {
     MakeCurrent();
+    FGl->Drawing = false;
     std::vector<uint32_t> argb(static_cast<size_t>(FWidth) * FHeight);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     // GL's row 0 is the device's top row: the rows come out top first.
@@ -521,6 +569,8 @@ void GlDevice::ForgetResource(Resource& resource) {
     if (auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get())) {
         MakeCurrent();
         glDeleteTextures(1, &data->Name);
+        if (FGl->LastTexture == data->Name)
+            FGl->LastTexture = 0;
     }
     resource.Backend.reset();
 }
