@@ -3,6 +3,7 @@
 #include "platform/d3d/DeviceWindow.h"
 #include "platform/d3d/gl/GlDevice.h"
 #include "platform/d3d/soft/SoftDevice.h"
+#include "platform/win/Forms.h"
 
 #include <SDL.h>
 
@@ -24,6 +25,9 @@ void SetCreationFaults(const CreationFaults& faults) {
 std::unique_ptr<Direct3D8> Direct3DCreate8(UINT sdkVersion) {
     if (sdkVersion != D3D_SDK_VERSION || Faults().NoDirect3D || !SDL_WasInit(SDL_INIT_VIDEO))
         return nullptr;
+    // A hardware device will need its window made for OpenGL; programs that never ask for a
+    // Direct3D object never load the OpenGL driver.
+    win::SetOpenGLWindows(true);
     return std::make_unique<Direct3D8>();
 }
 

@@ -20,7 +20,13 @@ SDL_Window* sdl(void* window) {
     return static_cast<SDL_Window*>(window);
 }
 
+bool gOpenGLWindows = false;
+
 } // namespace
+
+void SetOpenGLWindows(bool enabled) {
+    gOpenGLWindows = enabled;
+}
 
 TForm* FindFormByWindowID(uint32_t id) {
     auto it = formsByWindowID().find(id);
@@ -64,13 +70,15 @@ void TForm::SetCaption(const std::string& caption) {
 
 HWND TForm::Handle() {
     if (!FWindow) {
-        // The display layer may draw into the window with OpenGL, which SDL allows only in a
-        // window made for it; drivers without OpenGL (the headless one) get a plain window.
+        // A window can take an OpenGL context only when made for one, and making one loads
+        // the OpenGL driver; so only once the display layer has asked. Drivers without OpenGL
+        // (the headless one) get a plain window.
         const std::string title = rtl::Win1252ToUtf8(FCaption);
         const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-        SDL_Window* window =
-            SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             FClientWidth, FClientHeight, flags | SDL_WINDOW_OPENGL);
+        SDL_Window* window = nullptr;
+        if (gOpenGLWindows)
+            window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                      FClientWidth, FClientHeight, flags | SDL_WINDOW_OPENGL);
         if (!window)
             window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                       FClientWidth, FClientHeight, flags);

@@ -77,6 +77,10 @@ private:
     int FCursor = 0;
 };
 
+// Windows made from now on can take an OpenGL context. The display layer asks for it when it
+// may draw with OpenGL; a window made before cannot (its device falls back to software).
+void SetOpenGLWindows(bool enabled);
+
 // The form whose SDL window has this id, or nullptr.
 TForm* FindFormByWindowID(uint32_t id);
 
