@@ -164,6 +164,11 @@ void TForm::WndProc(TMessage& message) {
         Close();
         break;
     case WM_SIZE:
+        // While the display maps window pixels into its back buffer, mouse messages already
+        // speak in back-buffer coordinates: the client area they describe keeps its size
+        // however large the window (a full screen) becomes.
+        if (ClientMapping)
+            break;
         FClientWidth = LOWORD(static_cast<uintptr_t>(message.LParam));
         FClientHeight = HIWORD(static_cast<uintptr_t>(message.LParam));
         break;

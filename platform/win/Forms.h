@@ -62,7 +62,8 @@ public:
     void WndProc(TMessage& message) override;
 
     // Window pixels -> client coordinates of mouse messages. The display layer sets it when it
-    // scales its back buffer into the window; by default the two are the same.
+    // scales its back buffer into the window; by default the two are the same. While it is set,
+    // the client size stays what it was set to, whatever size the window takes.
     std::function<void(int& x, int& y)> ClientMapping;
 
     // The SDL window, for the platform's display layer only (engine code never sees SDL).

@@ -235,6 +235,21 @@ TEST_F(ApplicationTest, FocusAndCloseEventsAreSentToTheForm) {
     EXPECT_TRUE(App.Terminated());
 }
 
+TEST_F(ApplicationTest, AMappedClientKeepsItsSizeWhenTheWindowGrows) {
+    auto* form = App.CreateForm<RecordingForm>();
+    form->SetClientSize(1024, 768);
+    SendMessage(form, WM_SIZE, 0, MAKELPARAM(800, 600));
+    EXPECT_EQ(form->ClientWidth(), 800);
+    form->SetClientSize(1024, 768);
+    form->ClientMapping = [](int& x, int& y) {
+        x = x * 4 / 5;
+        y = y * 4 / 5;
+    };
+    SendMessage(form, WM_SIZE, 0, MAKELPARAM(1280, 960)); // a full screen
+    EXPECT_EQ(form->ClientWidth(), 1024);
+    EXPECT_EQ(form->ClientHeight(), 768);
+}
+
 TEST_F(ApplicationTest, HandleCreationDeliversWmCreateThroughAHookedProcedure) {
     auto* form = new RecordingForm(&App);
     std::vector<UINT> seen;
