@@ -90,7 +90,22 @@ bool DirectoryExists(const std::string& path) {
     return ::stat(ResolvePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+namespace {
+
+std::string& ProgramDirOverride() {
+    static std::string dir;
+    return dir;
+}
+
+} // namespace
+
+void SetProgramDir(const std::string& dir) {
+    ProgramDirOverride() = dir.empty() ? std::string() : IncludeTrailingPathDelimiter(dir);
+}
+
 std::string ProgramDir() {
+    if (!ProgramDirOverride().empty())
+        return ProgramDirOverride();
     char* base = SDL_GetBasePath();
     if (!base)
         return IncludeTrailingPathDelimiter(GetCurrentDir());

@@ -17,6 +17,9 @@ bool DirectoryExists(const std::string& path); // an existing folder
 
 // The folder of the running program, with a trailing "/".
 std::string ProgramDir();
+// Makes another folder stand for the program's folder (ProgramDir and ChangeToProgramDir then
+// name it), so a driver can run the game on a copy of its tree; empty restores the real one.
+void SetProgramDir(const std::string& dir);
 // Makes ProgramDir the current folder, so the game finds its data wherever it was started from.
 // Returns false (and changes nothing) when that is impossible.
 bool ChangeToProgramDir();

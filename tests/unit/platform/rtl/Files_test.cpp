@@ -114,3 +114,16 @@ TEST(Files, PathPieces) {
     EXPECT_EQ(ExpandFileName("/x/y"), "/x/y");
     EXPECT_EQ(ProgramDir().back(), '/');
 }
+
+TEST(Files, AnotherFolderCanStandForTheProgramsFolder) {
+    const std::string real = ProgramDir();
+    testing_support::TempDir dir;
+    SetProgramDir(dir.Path.string());
+    EXPECT_EQ(ProgramDir(), dir.Path.string() + "/");
+    const std::string before = GetCurrentDir();
+    ASSERT_TRUE(ChangeToProgramDir());
+    EXPECT_TRUE(std::filesystem::equivalent(GetCurrentDir(), dir.Path));
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+    SetProgramDir("");
+    EXPECT_EQ(ProgramDir(), real);
+}
