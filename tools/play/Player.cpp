@@ -34,8 +34,9 @@ int AnswerOf(const std::string& word) {
 
 void WriteFile(const std::string& path, const void* data, size_t size) {
     const std::filesystem::path target(path);
+    std::error_code ignored; // a folder that cannot be made shows as a file that cannot be written
     if (target.has_parent_path())
-        std::filesystem::create_directories(target.parent_path());
+        std::filesystem::create_directories(target.parent_path(), ignored);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
     if (!out)
