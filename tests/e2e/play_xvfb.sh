@@ -1,0 +1,92 @@
+#!/bin/sh
+# The real program as a player meets it, on its own X server with the OpenGL device: click
+# "New game", walk with real arrow keys, open the dialog with Escape and answer No, open it
+# again from the bar's Back button and answer Yes (back to the menu), then leave through the
+# exit question. Expects exit status 0. A picture of the level is left as play-xvfb.png.
+#
+# The game runs from a copy of the run-time tree (its own folder is where it writes progress
+# and settings), windowed: without a window manager an X full screen is not resized.
+set -eu
+PROGRAM="$1"
+XSHOT="$2"
+HERE=$(dirname "$PROGRAM")
+
+GAME=$(mktemp -d)
+NUMBER_FILE=$(mktemp)
+GAME_PID=""
+XVFB_PID=""
+cleanup() {
+    # Never "kill 0": that would be the whole process group, the test runner included.
+    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    rm -rf "$GAME" "$NUMBER_FILE"
+}
+trap cleanup EXIT
+cp "$PROGRAM" "$GAME/"
+cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
+printf '[Options]\nFull=0\nMusic=0\n' > "$GAME/Config.ini"
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$NUMBER_FILE" >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 100); do
+    [ -s "$NUMBER_FILE" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$NUMBER_FILE")"
+export SDL_AUDIODRIVER=dummy
+export SDL_VIDEODRIVER=x11
+export ASAN_OPTIONS=detect_leaks=0
+
+"$GAME/kosmorra" &
+GAME_PID=$!
+
+WINDOW=""
+for _ in $(seq 100); do
+    WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
+    [ -n "$WINDOW" ] && break
+    sleep 0.1
+done
+[ -n "$WINDOW" ] || { echo "no window captioned Kosmorra appeared"; exit 1; }
+sleep 1.5
+WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' | head -n 1)
+xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+
+# Clicks at back-buffer positions inside the window (a windowed game shows it pixel for pixel).
+click() {
+    xdotool mousemove --window "$WINDOW" "$1" "$2"
+    sleep 0.2
+    xdotool mousemove --window "$WINDOW" "$(($1 + 1))" "$2"
+    sleep 0.2
+    xdotool click 1
+    sleep 0.6
+}
+hold() {
+    xdotool keydown "$1"
+    sleep "$2"
+    xdotool keyup "$1"
+    sleep 0.4
+}
+
+click 512 334              # New game (the Space theme's first menu button)
+hold Right 0.5
+hold Left 0.5
+"$XSHOT" "$(pwd)/play-xvfb.png"
+hold Escape 0.1            # the back-to-menu question
+click 594 491              # No
+click 899 715              # the bar's Back button: the question again
+click 430 491              # Yes: the menu
+hold Escape 0.1            # the exit question
+click 430 491              # Yes: the program ends
+
+for _ in $(seq 100); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+        STATUS=0
+        wait "$GAME_PID" || STATUS=$?
+        GAME_PID=""
+        echo "program exited with status $STATUS"
+        exit "$STATUS"
+    fi
+    sleep 0.1
+done
+echo "the program did not end through its exit question"
+exit 1
