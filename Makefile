@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format fuzz install uninstall bench
+.PHONY: run test release deps clean format fuzz install uninstall bench soak
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -26,6 +26,11 @@ fuzz: test
 		name=$$(basename $$f .cpp); \
 		tests/fuzz/run_fuzzer.sh $(TEST_DIR)/fuzz/$$name fuzz/corpus/$$name 0 $(FUZZ_SECONDS) || exit 1; \
 	done
+
+# The whole game for SOAK_FRAMES frames of random input under the sanitizers (see tests/e2e/soak.sh).
+SOAK_FRAMES ?= 200000
+soak: test
+	tests/e2e/soak.sh $(TEST_DIR)/kosmorra-play $(TEST_DIR) $(SOAK_FRAMES) 11
 
 # Every benchmark of the Release build, one after the other; each prints its own figures, and
 # bench_game prints the game's table (start-up, frame of each screen, memory).

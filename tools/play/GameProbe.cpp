@@ -16,6 +16,16 @@ namespace play {
 
 namespace {
 
+// The process's resident size, for soak runs that watch memory over many frames.
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
 const char* ScreenName(TScreenState state) {
     switch (state) {
     case ssMenu:
@@ -165,6 +175,7 @@ JsonValue CaptureState(TForm1& form, const ProbeFacts& facts) {
     state.Set("fullscreen", JsonValue::Bool(form.ArvexScreen1->FullScreen));
     state.Set("antialias", JsonValue::Bool(form.ArvexScreen1->Antialias));
     state.Set("depth", JsonValue::Number(form.ArvexScreen1->bpp()));
+    state.Set("residentKb", JsonValue::Number(static_cast<double>(ResidentKb())));
     const TArvexEdit* edit = LevelEdit(form);
     state.Set("levelText", edit ? JsonValue::String(rtl::Win1252ToUtf8(edit->Text)) : JsonValue());
 
