@@ -5,8 +5,8 @@
 # leak report, and when the resident size still grows in the last third of the run (measured
 # every thousand frames; the sanitizer's quarantine is kept small so that it settles early).
 set -eu
-PLAYER="$1"
-RUNTIME="$2"
+PLAYER=$(readlink -f "$1")
+RUNTIME=$(readlink -f "$2")
 FRAMES="$3"
 SEED="${4:-1}"
 
