@@ -1,5 +1,6 @@
 // Levels and the board's sprites, moves and pushing, the step animation, the win test and the
 // win handling, and undo.
+#include "game/LevelRules.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
@@ -25,10 +26,6 @@ float AngleFor(int32_t dx, int32_t dy) {
     if (dx < 0)
         return 180;
     return 270;
-}
-
-bool OnBoard(int32_t column, int32_t row) {
-    return column >= 0 && column < kBoardColumns && row >= 0 && row < kBoardRows;
 }
 
 } // namespace
@@ -97,21 +94,7 @@ void TForm1::LoadLevel(int32_t Number) {
 void TForm1::CheckLevel(const std::string& fileName) const {
     // The board code indexes the cell table with these values; a file that breaks them is
     // refused rather than trusted.
-    const TLevelData& level = State.Level;
-    const int32_t count = level.BoxCount;
-    std::string fault;
-    if (count < 0 || count > kMaxBoxes)
-        fault = "it lists " + std::to_string(count) + " objects (0 to 9 are possible)";
-    else if (!OnBoard(level.HeroX, level.HeroY))
-        fault = "the pusher starts outside the board";
-    for (int i = 0; fault.empty() && i < count; ++i) {
-        const TCellPos box = level.Boxes[i];
-        const TCellPos zone = level.Zones[i];
-        if (!OnBoard(box.X, box.Y))
-            fault = "object " + std::to_string(i + 1) + " lies outside the board";
-        else if (!OnBoard(zone.X, zone.Y))
-            fault = "zone " + std::to_string(i + 1) + " lies outside the board";
-    }
+    const std::string fault = LevelFault(State.Level);
     if (!fault.empty())
         throw rtl::Exception("The level file \"" + fileName + "\" is damaged: " + fault);
 }
