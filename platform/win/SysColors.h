@@ -5,11 +5,14 @@
 // desktop scheme, the same on every machine, since we have no desktop scheme to ask.
 #pragma once
 
+#include "platform/rtl/Colors.h"
+
 #include <cstdint>
 
 namespace win {
 
-using TColor = int32_t;
+// The one platform colour type, shared with the colour names of picture lists.
+using rtl::TColor;
 
 constexpr int COLOR_BTNFACE = 15;
 constexpr int COLOR_WINDOW = 5;

@@ -6,18 +6,10 @@
 set -eu
 PROBE="$1"
 
-NUMBER_FILE=$(mktemp)
 OUTPUT=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$NUMBER_FILE" >/dev/null 2>&1 &
-XVFB_PID=$!
-trap 'kill $XVFB_PID 2>/dev/null || true; rm -f "$NUMBER_FILE" "$OUTPUT"' EXIT
-for _ in $(seq 100); do
-    [ -s "$NUMBER_FILE" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$NUMBER_FILE")"
-export SDL_AUDIODRIVER=dummy
-export SDL_VIDEODRIVER=x11
+. "$(dirname "$0")/xvfb.sh"
+trap 'stop_xvfb; rm -f "$OUTPUT"' EXIT
+start_xvfb
 
 "$PROBE" >"$OUTPUT" &
 PROBE_PID=$!

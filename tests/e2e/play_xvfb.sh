@@ -12,29 +12,22 @@ XSHOT="$2"
 HERE=$(dirname "$PROGRAM")
 
 GAME=$(mktemp -d)
-NUMBER_FILE=$(mktemp)
 GAME_PID=""
-XVFB_PID=""
+. "$(dirname "$0")/xvfb.sh"
 cleanup() {
     # Never "kill 0": that would be the whole process group, the test runner included.
-    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    rm -rf "$GAME" "$NUMBER_FILE"
+    if [ -n "$GAME_PID" ]; then
+        kill "$GAME_PID" 2>/dev/null || true
+    fi
+    stop_xvfb
+    rm -rf "$GAME"
 }
 trap cleanup EXIT
 cp "$PROGRAM" "$GAME/"
 cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
 printf '[Options]\nFull=0\nMusic=0\n' > "$GAME/Config.ini"
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$NUMBER_FILE" >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 100); do
-    [ -s "$NUMBER_FILE" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$NUMBER_FILE")"
-export SDL_AUDIODRIVER=dummy
-export SDL_VIDEODRIVER=x11
+start_xvfb
 export ASAN_OPTIONS=detect_leaks=0
 
 "$GAME/kosmorra" &

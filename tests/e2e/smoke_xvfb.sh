@@ -7,17 +7,9 @@ PROGRAM="$1"
 XCLOSE="$2"
 
 # Let the server pick a free display number and report it.
-NUMBER_FILE=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$NUMBER_FILE" >/dev/null 2>&1 &
-XVFB_PID=$!
-trap 'kill $XVFB_PID 2>/dev/null || true; rm -f "$NUMBER_FILE"' EXIT
-for _ in $(seq 100); do
-    [ -s "$NUMBER_FILE" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n 1 "$NUMBER_FILE")"
-export SDL_AUDIODRIVER=dummy
-export SDL_VIDEODRIVER=x11
+. "$(dirname "$0")/xvfb.sh"
+trap stop_xvfb EXIT
+start_xvfb
 
 "$PROGRAM" &
 GAME_PID=$!
