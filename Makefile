@@ -56,7 +56,7 @@ deps:
 	@scripts/install-deps
 
 format:
-	find app game engine platform tools bench tests -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find app game engine platform tools bench tests fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf build

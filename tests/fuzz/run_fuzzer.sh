@@ -3,6 +3,7 @@
 # corpus. New inputs go to a scratch folder, so the committed corpus never changes; a finding
 # is left in the current folder as crash-*/leak-*/timeout-* and fails the run.
 set -eu
+# No exec: the trap must outlive the fuzzer to remove the scratch folder.
 FUZZER="$1"
 CORPUS="$2"
 RUNS="$3"
@@ -10,7 +11,8 @@ SECONDS_LIMIT="${4:-0}"
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
 if [ "$SECONDS_LIMIT" -gt 0 ]; then
-    exec "$FUZZER" -max_total_time="$SECONDS_LIMIT" -timeout=10 -rss_limit_mb=2048 \
+    "$FUZZER" -max_total_time="$SECONDS_LIMIT" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 "$SCRATCH" "$CORPUS"
+    exit
 fi
-exec "$FUZZER" -runs="$RUNS" -seed=1 -timeout=10 -rss_limit_mb=2048 "$SCRATCH" "$CORPUS"
+"$FUZZER" -runs="$RUNS" -seed=1 -timeout=10 -rss_limit_mb=2048 "$SCRATCH" "$CORPUS"
