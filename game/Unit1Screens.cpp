@@ -1,5 +1,6 @@
 // The screens built from widgets: the main menu, the in-game bar, the confirmation dialog, the
 // level selection with the progress file, the options screen with Config.ini.
+#include "game/ProgressFile.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
@@ -164,10 +165,7 @@ bool TForm1::ReadProgress() {
             return true;
         }
         rtl::TFileStream stream(file, rtl::fmOpenRead);
-        // A file of the wrong size gives what it has: a short one counts the rest as not won.
-        std::array<uint8_t, kProgressSize> bytes{};
-        stream.Read(bytes.data(), kProgressSize);
-        State.Progress = bytes;
+        State.Progress = ReadProgressBytes(stream);
         return true;
     } catch (const rtl::Exception& e) {
         if (win::Application)

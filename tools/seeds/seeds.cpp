@@ -76,6 +76,15 @@ int main(int argc, char** argv) {
                                            "Depth=32\r\nTheme=Space\r\n");
     WriteText(dir / "fuzz_ini" / "theme", "; menu layout\n[Space]\nRotation=1\nButton0X=432\n"
                                           "Button0Y=300\nButton3Y=0x10\n");
+    // Progress: a fresh file, one with levels 1, 2 and 50 won, a short and a long one.
+    std::vector<uint8_t> progress(100, 0);
+    Write(dir / "fuzz_progress_file" / "fresh", progress);
+    progress[0] = progress[1] = progress[49] = 1;
+    Write(dir / "fuzz_progress_file" / "won3", progress);
+    Write(dir / "fuzz_progress_file" / "short", {1, 1, 0, 1});
+    progress.resize(140, 1);
+    Write(dir / "fuzz_progress_file" / "long", progress);
+
     std::printf("seeds written to %s\n", dir.c_str());
     return 0;
 }
