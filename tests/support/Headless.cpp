@@ -1,7 +1,9 @@
 #include "tests/support/Headless.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -14,6 +16,22 @@ HeadlessApp::HeadlessApp() {
 
 HeadlessApp::~HeadlessApp() {
     win::SetClock(nullptr);
+}
+
+void ExpectAsUnprivileged(const std::function<bool()>& check) {
+    if (::geteuid() != 0) {
+        EXPECT_TRUE(check());
+        return;
+    }
+    // _Exit: the child's leak check and destructors belong to the parent's run.
+    constexpr uid_t kNobody = 65534;
+    EXPECT_EXIT(
+        {
+            if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                std::_Exit(2);
+            std::_Exit(check() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TempDir::TempDir() {

@@ -6,6 +6,7 @@
 #include "platform/win/Dialogs.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace testing_support {
@@ -27,5 +28,10 @@ public:
     std::string File(const std::string& name) const { return (Path / name).string(); }
     std::filesystem::path Path;
 };
+
+// Runs check where folder permissions bind: as is for an ordinary user, in a child process that
+// has given up root otherwise (root writes into read-only folders). The check's folders must be
+// readable by everyone. Records a test failure when check returns false.
+void ExpectAsUnprivileged(const std::function<bool()>& check);
 
 } // namespace testing_support

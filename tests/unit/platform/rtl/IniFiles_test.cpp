@@ -1,4 +1,5 @@
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Files.h"
 #include "platform/rtl/IniFiles.h"
 #include "tests/support/Headless.h"
 
@@ -100,20 +101,32 @@ TEST(IniFile, AMissingFolderRaisesTheWriteError) {
 }
 
 TEST(IniFile, AnUnwritableFolderRaisesAndLeavesTheFileWhole) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     TempDir dir;
     WriteText(dir.File("c.ini"), "[Options]\nMusic=1\n");
-    std::filesystem::permissions(dir.Path, std::filesystem::perms::owner_read |
-                                               std::filesystem::perms::owner_exec);
-    TIniFile ini(dir.File("c.ini"));
-    try {
-        ini.WriteBool("Options", "Music", false);
-        FAIL();
-    } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.Message, "Unable to write to " + dir.File("c.ini"));
-    }
-    EXPECT_EQ(ReadText(dir.File("c.ini")), "[Options]\nMusic=1\n");
+    WriteText(dir.File("compleated.cmp"), "old");
+    namespace fs = std::filesystem;
+    fs::permissions(dir.Path, fs::perms::owner_read | fs::perms::owner_exec |
+                                  fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    testing_support::ExpectAsUnprivileged([&] {
+        TIniFile ini(dir.File("c.ini"));
+        bool refused = false;
+        try {
+            ini.WriteBool("Options", "Music", false);
+        } catch (const EIniFileException& e) {
+            refused = e.Message == "Unable to write to " + dir.File("c.ini");
+        }
+        bool atomicRefused = false;
+        try {
+            WriteFileAtomic(dir.File("compleated.cmp"), "new", 3);
+        } catch (const EFCreateError& e) {
+            atomicRefused = e.Message.find("compleated.cmp") != std::string::npos;
+        }
+        // Both files whole, and no temporary left behind.
+        return refused && atomicRefused && ReadText(dir.File("c.ini")) == "[Options]\nMusic=1\n" &&
+               ReadText(dir.File("compleated.cmp")) == "old" &&
+               std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()) == 2;
+    });
 }
 
 TEST(IniFile, AFolderInTheFilesPlaceRaisesInsteadOfBeingReplaced) {
@@ -123,4 +136,15 @@ TEST(IniFile, AFolderInTheFilesPlaceRaisesInsteadOfBeingReplaced) {
     EXPECT_EQ(ini.ReadInteger("Options", "Depth", 32), 32);
     EXPECT_THROW(ini.WriteInteger("Options", "Depth", 16), EIniFileException);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path / "c.ini"));
+}
+
+TEST(IniFile, AnUnreadableFileGivesTheDefaults) {
+    TempDir dir;
+    WriteText(dir.File("c.ini"), "[Options]\nDepth=16\n");
+    std::filesystem::permissions(dir.File("c.ini"), std::filesystem::perms::none);
+    std::filesystem::permissions(dir.Path, std::filesystem::perms::all);
+    testing_support::ExpectAsUnprivileged([&] {
+        TIniFile ini(dir.File("c.ini"));
+        return ini.ReadInteger("Options", "Depth", 32) == 32;
+    });
 }
