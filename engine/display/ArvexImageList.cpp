@@ -83,13 +83,16 @@ void TImageListItem::LoadTexture() {
             path = rtl::ExpandFileName(path);
         }
         if (rtl::FileExists(path)) {
+            // An unreadable, unknown or undecodable file is as good as a missing one: the
+            // streamed picture (if any) stays. Decoding is lazy, so Empty() is what tells.
+            rtl::TPicture fromFile;
             try {
-                FPicture.LoadFromFile(path);
+                fromFile.LoadFromFile(path);
             } catch (const rtl::Exception& e) {
-                // An unreadable or unknown file is as good as a missing one: the streamed
-                // picture (if any) stays.
                 std::fprintf(stderr, "%s: %s\n", Name.c_str(), e.what());
             }
+            if (!fromFile.Empty())
+                FPicture = fromFile;
         }
     }
     if (FPicture.Empty())

@@ -22,10 +22,10 @@ uint32_t gLastMoveTime = 0;
 
 // ---- TArvexGUIComponent -----------------------------------------------------------------------
 
-TArvexGUIComponent::TArvexGUIComponent(TArvexGUIList* list) : List(list) {
+TArvexGUIComponent::TArvexGUIComponent(TArvexGUIList* list) : List(list), FGUI(list->GUI) {
     assert(list && "a widget is created with the list it belongs to");
     List->Add(this);
-    TArvexGUI* gui = List->GUI;
+    TArvexGUI* gui = FGUI;
     Id = gui->NextId++;
     gui->Widgets.push_back(this);
     Font = gui->ArvexBitmapFont;
@@ -40,8 +40,9 @@ TArvexGUIComponent::TArvexGUIComponent(TArvexGUIList* list) : List(list) {
 }
 
 TArvexGUIComponent::~TArvexGUIComponent() {
-    List->RemoveWidget(Id);
-    TArvexGUI* gui = List->GUI;
+    if (List)
+        List->RemoveWidget(Id);
+    TArvexGUI* gui = FGUI;
     if (Id > 0 && static_cast<size_t>(Id) < gui->Widgets.size())
         gui->Widgets[static_cast<size_t>(Id)] = nullptr;
 }
@@ -52,7 +53,7 @@ size_t TArvexGUIComponent::Slot(int slot) {
 }
 
 TArvexGUI* TArvexGUIComponent::GUI() const {
-    return List->GUI;
+    return FGUI;
 }
 
 void TArvexGUIComponent::SetPattern(int slot, int32_t pattern) {
@@ -160,6 +161,10 @@ TArvexGUIList::TArvexGUIList(TArvexGUI* gui) : GUI(gui) {
 
 TArvexGUIList::~TArvexGUIList() {
     Clear();
+    // Widgets detached from this list outlive it; they must not keep pointing at it.
+    for (TArvexGUIComponent* w : GUI->Widgets)
+        if (w && w->List == this)
+            w->List = nullptr;
     std::erase(GUI->Lists, this);
 }
 
@@ -221,7 +226,8 @@ TArvexGUI::~TArvexGUI() {
     // first, while the lists they point at still exist.
     for (size_t i = 1; i < Widgets.size(); ++i) {
         TArvexGUIComponent* w = Widgets[i];
-        if (w && std::find(w->List->Items.begin(), w->List->Items.end(), w) == w->List->Items.end())
+        if (w && (!w->List || std::find(w->List->Items.begin(), w->List->Items.end(), w) ==
+                                  w->List->Items.end()))
             delete w;
     }
     while (!Lists.empty())
@@ -396,7 +402,7 @@ void TArvexGUI::MouseButton(int button, bool down, bool isDouble) {
 
 void TArvexGUI::KeyInput(bool isChar, uint16_t key) {
     TArvexGUIComponent* w = FocusId >= 1 ? Widget(FocusId) : nullptr;
-    if (!w || !w->List->Enabled)
+    if (!w || !w->List || !w->List->Enabled)
         return;
     w->KeyInput(isChar, key, 0);
 }

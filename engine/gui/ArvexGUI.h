@@ -75,6 +75,7 @@ public:
     void ResetAnimation(int slot);
 
     int32_t Id = 0;
+    // Null once the list it belonged to has been destroyed while it was detached from it.
     TArvexGUIList* List;
     bool Visible = true;
     bool Enabled = true;
@@ -109,6 +110,8 @@ protected:
 
 private:
     static size_t Slot(int slot);
+
+    TArvexGUI* FGUI;
 };
 
 class TArvexGUIList : public rtl::TObject {

@@ -45,7 +45,7 @@ void TArvexButton::Click() {
     TArvexGUIComponent::Click();
     if (Toggle)
         Checked = !Checked;
-    if (Checked && GroupIndex >= 0) {
+    if (Checked && GroupIndex >= 0 && List) {
         for (TArvexGUIComponent* w : List->Items) {
             auto* other = dynamic_cast<TArvexButton*>(w);
             if (other && other != this && other->GroupIndex == GroupIndex)
@@ -155,16 +155,17 @@ void TArvexEdit::Draw() {
     if (!Font)
         return;
     const bool focused = GUI()->FocusId == Id;
-    const int32_t ty = Y + FloorDiv(Height, 2) -
-                       FloorDiv(static_cast<int32_t>(rtl::Trunc(Font->CharHeight() *
-                                                                static_cast<double>(FontScaleY))),
-                                2);
+    // Unlike the button's caption, the edit box halves toward zero (it matters only for a
+    // negative height or a flipped font).
+    const int32_t ty =
+        Y + Height / 2 -
+        static_cast<int32_t>(rtl::Trunc(Font->CharHeight() * static_cast<double>(FontScaleY))) / 2;
     if (CharRotation == 0) {
         if (Angle != 0) {
-            Font->CenterX = static_cast<float>(FloorDiv(
-                static_cast<int32_t>(rtl::Trunc(Width * static_cast<double>(FontScaleX))), 2));
-            Font->CenterY = static_cast<float>(FloorDiv(
-                static_cast<int32_t>(rtl::Trunc(Height * static_cast<double>(FontScaleY))), 2));
+            Font->CenterX = static_cast<float>(
+                static_cast<int32_t>(rtl::Trunc(Width * static_cast<double>(FontScaleX))) / 2);
+            Font->CenterY = static_cast<float>(
+                static_cast<int32_t>(rtl::Trunc(Height * static_cast<double>(FontScaleY))) / 2);
         }
         Font->TextOutEx(X + TextMargin, ty, Angle, FontScaleX, FontScaleY, FontColor, Text,
                         TextBlendMode);

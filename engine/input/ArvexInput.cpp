@@ -415,7 +415,7 @@ TArvexInput::TArvexInput(rtl::TComponent* owner) : rtl::TComponent(owner) {
         throw rtl::Exception("ArvexInput: No Form present!");
     FKeyboard = std::make_unique<TKeyboard>(this);
     FMouse = std::make_unique<TMouse>(this);
-    FJoystick = std::make_unique<TJoystick>(this);
+    FJoystick = std::unique_ptr<TJoystick>(new TJoystick(this));
     FHook = std::make_unique<TWndProcControlClass>(
         FFormWindow,
         [](void* self, win::TMessage& message, const win::TWndMethod& oldWndProc) {
@@ -445,7 +445,7 @@ void TArvexInput::Initialize() {
     if (FDirectInput)
         FDirectInput->EnumDevices(DI8DEVCLASS_GAMECTRL, &CountDevice, &count, DIEDFL_ATTACHEDONLY);
     for (int index = 1; index < count; ++index) {
-        FExtraJoysticks.push_back(std::make_unique<TJoystick>(this));
+        FExtraJoysticks.push_back(std::unique_ptr<TJoystick>(new TJoystick(this)));
         TJoystick* joystick = FExtraJoysticks.back().get();
         joystick->SetDeviceIndex(index);
         joystick->SetAutocenter(FJoystick->Autocenter());

@@ -187,8 +187,6 @@ public:
     static constexpr int OffsetCount = 80; // byte offsets into DIJOYSTATE
     static constexpr int ButtonBits = 28;  // bits 4..31: buttons 0..27
 
-    // Joins the owner's Joysticks list; leaves it when destroyed.
-    explicit TJoystick(TArvexInput* owner);
     ~TJoystick() override;
 
     void SetupDevice() override;
@@ -228,6 +226,12 @@ public:
     const std::string& ProductName() const { return FProductName; } // Windows-1252
 
 private:
+    // Only the input component makes joysticks (the first, and one per further attached
+    // device): it alone destroys them again, so none can outlive it.
+    friend class TArvexInput;
+    // Joins the owner's Joysticks list; leaves it when destroyed.
+    explicit TJoystick(TArvexInput* owner);
+
     static dinput::BOOL EnumCallback(const dinput::DIDEVICEINSTANCE* instance, void* ref);
     void SendAutocenter();
     void SendRange(int offset);

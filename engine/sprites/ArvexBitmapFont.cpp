@@ -7,6 +7,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/rtl/Numbers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -107,7 +108,8 @@ void TArvexBitmapFont::BuildFromImage() {
 void TArvexBitmapFont::SetCharacters(const std::string& value) {
     FCharacters = value.empty() ? DefaultCharacters() : value;
     FCharMap.fill(-1);
-    for (size_t i = FCharacters.size(); i-- > 0;)
+    // Positions past the glyph tables (a list longer than 256 with repeats) have no glyph.
+    for (size_t i = std::min(FCharacters.size(), FGlyphSizes.size()); i-- > 0;)
         FCharMap[static_cast<uint8_t>(FCharacters[i])] = static_cast<int32_t>(i);
     if (FCharMap[32] < 0)
         FCharMap[32] = 0;
@@ -239,9 +241,12 @@ void TArvexBitmapFont::TextOutColors(int32_t X, int32_t Y, float Rotation, float
                                      float ScaleY, uint32_t Color0, uint32_t Color1,
                                      uint32_t Color2, uint32_t Color3, const std::string& Text,
                                      int32_t BlendMode) {
-    if (FGenerated)
+    if (FGenerated) {
+        // A glyph texture the device could not make: draw nothing rather than solid boxes.
+        if (!FGlyphTexture)
+            return;
         FRenderer->SetTexture(FGlyphTexture.get());
-    else if (FArvexImageList)
+    } else if (FArvexImageList)
         FRenderer->SetTexture(FArvexImageList->Items(FArvexImageIndex)->Texture());
     else
         return; // no glyph source yet: nothing to draw with
@@ -305,8 +310,12 @@ void TArvexBitmapFont::Notification(rtl::TComponent* component, rtl::TOperation 
             FArvexScreen = screen;
     }
     if (operation == rtl::opRemove) {
-        if (component == FArvexScreen)
+        if (component == FArvexScreen) {
+            // Nothing of the screen may be used again: not its renderer target, not its device.
             FArvexScreen = nullptr;
+            FRenderer->SetScreen(nullptr);
+            FDevice = nullptr;
+        }
         if (component == FArvexImageList)
             FArvexImageList = nullptr; // never keep a reference to a list that is gone
     }

@@ -117,11 +117,12 @@ void TArvexTimer::InstallIdleHook() {
 void TArvexTimer::UpdateTimer() {
     win::KillTimer(FWindowHandle, kLossyTimerId);
     if (FLossyMode) {
-        if (FTargetFPS > 0 && FEnabled && OnTimer) {
+        if (FTargetFPS > 0 && FEnabled && OnTimer)
             win::SetTimer(FWindowHandle, kLossyTimerId, FLossyInterval);
-            if (win::Application)
-                win::Application->OnIdle = nullptr;
-        }
+        // Always unhooked: an idle hook left from normal mode would tick uncapped in lossy
+        // mode, where no target rate means no ticks at all.
+        if (win::Application)
+            win::Application->OnIdle = nullptr;
         return;
     }
     InstallIdleHook();

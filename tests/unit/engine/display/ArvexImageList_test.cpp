@@ -182,6 +182,27 @@ TEST_F(ImageListTest, AMissingFileLeavesEverythingAsItWas) {
               "Cannot be loaded - file error or file crypted!");
 }
 
+TEST_F(ImageListTest, APictureFileReplacesTheStreamedPictureOnlyWhenItDecodes) {
+    testing_support::TempDir dir;
+    const std::vector<uint8_t> good = rtl::EncodePNG(Coordinates(32, 16));
+    std::vector<uint8_t> truncated = good;
+    truncated.resize(truncated.size() / 2);
+    const auto write = [&](const std::string& name, const std::vector<uint8_t>& bytes) {
+        rtl::TMemoryStream file;
+        file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        file.SaveToFile(dir.File(name));
+        return dir.File(name);
+    };
+    oil::ThemePicture fromGood = Png("good", Coordinates(8, 8), 0, 0);
+    fromGood.Filepath = write("good.png", good);
+    oil::ThemePicture fromBroken = Png("broken", Coordinates(8, 8), 0, 0);
+    fromBroken.Filepath = write("broken.png", truncated);
+    Load({fromGood, fromBroken});
+    EXPECT_EQ(List->Items(0)->PictureWidth, 32);
+    ASSERT_NE(List->Items(1)->Texture(), nullptr) << "the streamed picture must stay";
+    EXPECT_EQ(List->Items(1)->PictureWidth, 8);
+}
+
 TEST_F(ImageListTest, ABrokenStreamKeepsTheItemsReadBeforeTheBreak) {
     std::vector<uint8_t> bytes =
         oil::WriteTheme({Png("a", Coordinates(8, 8), 8, 8), Png("b", Coordinates(8, 8), 8, 8),

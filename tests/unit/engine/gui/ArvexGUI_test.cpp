@@ -279,3 +279,20 @@ TEST_F(GUITest, AnimationStepsForwardAndBackward) {
     EXPECT_TRUE(s.Finished);
     EXPECT_EQ(s.Pattern, 4);
 }
+
+TEST_F(GUITest, ADetachedWidgetOutlivesItsListSafely) {
+    auto* other = new TArvexGUIList(GUI);
+    auto* edit = new TArvexEdit(other);
+    edit->Width = 50;
+    edit->Height = 20;
+    MoveTo(5, 5);
+    Send(win::WM_LBUTTONDOWN, 5, 5);
+    Send(win::WM_LBUTTONUP, 5, 5);
+    ASSERT_EQ(GUI->FocusId, edit->Id);
+    other->Items.clear();
+    delete other;
+    EXPECT_EQ(edit->List, nullptr);
+    // Keys for the focused widget whose list is gone go nowhere; the GUI still frees it.
+    Key(win::WM_CHAR, 'a');
+    EXPECT_EQ(edit->Text, "");
+}

@@ -31,6 +31,10 @@ TEST(ArvexBitmapFont, FirstOccurrenceWinsAndSpaceFallsBack) {
     EXPECT_EQ(font.CharMap('B'), 1);
     EXPECT_EQ(font.CharMap(' '), 0);
     EXPECT_EQ(font.CharMap('C'), -1);
+    // A list longer than the 256 glyph tables: what first appears past them has no glyph.
+    font.SetCharacters(std::string(300, 'A') + "Q");
+    EXPECT_EQ(font.CharMap('Q'), -1);
+    EXPECT_EQ(font.TextWidth("QAQ"), font.TextWidth("A"));
     font.SetCharacters("");
     EXPECT_EQ(font.Characters(), TArvexBitmapFont::DefaultCharacters());
     EXPECT_EQ(font.CharMap('~'), 94);

@@ -179,3 +179,10 @@ TEST_F(DrawingTest, PixelCollisionsMissThroughTransparentHoles) {
     a.Collision(&b);
     EXPECT_EQ(a.Count, 0);
 }
+
+TEST_F(DrawingTest, AFontOutlivingItsScreenDrawsNothingAndAsksNothingOfIt) {
+    delete Screen;
+    Font->TextOut(4, 4, "ABC", 0); // would reach the freed device through the renderer
+    EXPECT_EQ(Font->ArvexScreen(), nullptr);
+    EXPECT_GT(Font->TextWidth("ABC"), 1);
+}

@@ -260,3 +260,15 @@ TEST_F(TimerTest, LossyModeTicksFromTimerMessages) {
     H.App.ProcessMessages();
     EXPECT_EQ(calls, stopped);
 }
+
+TEST_F(TimerTest, SwitchingARunningTimerToLossyWithoutATargetStopsIt) {
+    TArvexTimer timer(nullptr);
+    Start(timer);
+    IdleAfter(10);
+    EXPECT_EQ(Ticks, 1);
+    timer.SetLossyMode(true);
+    EXPECT_FALSE(static_cast<bool>(H.App.OnIdle)) << "the normal mode's idle hook must go";
+    SDL_Delay(20);
+    H.App.ProcessMessages();
+    EXPECT_EQ(Ticks, 1);
+}
