@@ -191,7 +191,9 @@ bool TForm1::LoadTheme() {
     const bool readable = rtl::FileExists(file);
     ArvexImageList1->ImageList().LoadFromFile(file);
     const int count = ArvexImageList1->Count();
-    if (readable && count >= kThemePictures)
+    // A file that cannot be read leaves the list as it was: at start-up that is the built-in set
+    // (too few pictures), at OK the theme in use, which serves on.
+    if (count >= kThemePictures)
         return true;
     // The screens draw pictures up to index 39: without them the game has nothing to show.
     const std::string why = !readable ? "the file is missing or cannot be read"

@@ -100,8 +100,10 @@ public:
     void okClick(rtl::TObject* sender);
     void WriteOptions();
 
-    // The progress file's name and the number of levels the selection screen lists.
+    // The progress file's name as written and as read (one file whatever the letter case), and
+    // the number of levels the selection screen lists.
     static constexpr const char* kProgressFile = "compleated.cmp";
+    static constexpr const char* kProgressReadName = "Compleated.cmp";
     static constexpr int kListedLevels = 50;
     // Pictures the game's screens need: a theme must provide at least these.
     static constexpr int kThemePictures = 40;
@@ -124,9 +126,16 @@ private:
     bool ReadProgress();
     // Replaces the progress file with State.Progress in one step.
     void WriteProgress();
+    // Marks a won level in the progress file, never writing over marks it could not read.
+    void RecordWin(int32_t level);
+    // The existing progress file the read finds (on a case-sensitive disk there may be two
+    // spellings: the read's wins), or the written spelling when there is none yet.
+    static std::string ProgressFileName();
     // Loads the theme's picture file; false (after saying what is wrong) when the screens
     // cannot be drawn from what it holds.
     bool LoadTheme();
+    // Whether State.Progress holds what the progress file says (false after a failed read).
+    bool FProgressRead = false;
 
     // Screen building helpers.
     TArvexGUIList* NewScreenList();

@@ -267,9 +267,7 @@ void TForm1::HandleWin() {
     if (level >= kListedLevels) {
         StartLevel(1);
     } else {
-        if (level >= 1)
-            State.Progress[static_cast<size_t>(level - 1)] = 1;
-        WriteProgress();
+        RecordWin(level);
         StartLevel(level + 1);
     }
     SetTimer(true);

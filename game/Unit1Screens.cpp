@@ -101,8 +101,12 @@ void TForm1::CreateAreYouShure(rtl::TObject*) {
     SizeLike(State.Dialog.No, Picture(21));
     State.DialogOpen = true;
     // The screen underneath is not drawn while the dialog is open; it takes no clicks either.
+    // Its button under the resting pointer would otherwise still be the hovered one, and a
+    // click without a move would reach it: hover is worked out afresh, on the dialog alone.
     if (State.ScreenList)
         State.ScreenList->Enabled = false;
+    ForgetPointer();
+    ArvexGUI1->MouseMove();
 }
 
 void TForm1::NoClick(rtl::TObject*) {
@@ -112,6 +116,7 @@ void TForm1::NoClick(rtl::TObject*) {
     if (State.ScreenList)
         State.ScreenList->Enabled = true;
     ForgetPointer();
+    ArvexGUI1->MouseMove();
     SetTimer(true);
 }
 
@@ -155,17 +160,25 @@ void TForm1::ChangeToGame(rtl::TObject* sender) {
 
 // ---- Level selection and the progress file ----------------------------------------------------
 
+std::string TForm1::ProgressFileName() {
+    const std::string found = rtl::ResolvePath(kProgressReadName);
+    return rtl::FileExists(found) || rtl::DirectoryExists(found) ? found : kProgressFile;
+}
+
 bool TForm1::ReadProgress() {
-    const std::string file = "Compleated.cmp";
+    const std::string file = ProgressFileName();
+    FProgressRead = false;
     try {
         if (!rtl::FileExists(file) && !rtl::DirectoryExists(file)) {
             // A first start: no level won yet.
             State.Progress.fill(0);
+            FProgressRead = true;
             WriteProgress();
             return true;
         }
         rtl::TFileStream stream(file, rtl::fmOpenRead);
         State.Progress = ReadProgressBytes(stream);
+        FProgressRead = true;
         return true;
     } catch (const rtl::Exception& e) {
         if (win::Application)
@@ -176,11 +189,21 @@ bool TForm1::ReadProgress() {
 
 void TForm1::WriteProgress() {
     try {
-        rtl::WriteFileAtomic(kProgressFile, State.Progress.data(), State.Progress.size());
+        rtl::WriteFileAtomic(ProgressFileName(), State.Progress.data(), State.Progress.size());
     } catch (const rtl::Exception& e) {
         if (win::Application)
             win::Application->ShowException(e);
     }
+}
+
+void TForm1::RecordWin(int32_t level) {
+    // After a failed read the file may still hold marks this run never saw: try again, and
+    // leave the file alone rather than replace those marks with zeros.
+    if (!FProgressRead && !ReadProgress())
+        return;
+    if (level >= 1)
+        State.Progress[static_cast<size_t>(level - 1)] = 1;
+    WriteProgress();
 }
 
 void TForm1::ChangeToLoad(rtl::TObject*) {
@@ -225,8 +248,15 @@ void TForm1::ChangeToOptions(rtl::TObject*) {
     OptionsCheck(State.Options.MusicBox);
     OptionsCheck(State.Options.AntialiasBox);
     OptionsCheck(State.Options.FullScreenBox);
-    OptionsCheck(State.Options.Depth32);
-    OptionsCheck(State.Options.Depth16);
+    // The depth button checked last shows as selected: the one of the depth in use, not always
+    // the 16-bit one, which would show 16 bits while the game runs (and OK saves) 32.
+    if (ArvexScreen1->bpp() == 16) {
+        OptionsCheck(State.Options.Depth32);
+        OptionsCheck(State.Options.Depth16);
+    } else {
+        OptionsCheck(State.Options.Depth16);
+        OptionsCheck(State.Options.Depth32);
+    }
     State.ScreenState = ssOptions;
     SetTimer(true);
 }
@@ -291,8 +321,14 @@ void TForm1::OptionsChange(rtl::TObject* sender) {
             State.MusicOn = false;
         } else {
             State.MusicOn = true;
-            if (ArvexMusic1->Songs()->Count() > 0)
-                ArvexMusic1->Songs()->Items(0)->Play();
+            try {
+                if (ArvexMusic1->Songs()->Count() > 0)
+                    ArvexMusic1->Songs()->Items(0)->Play();
+            } catch (...) {
+                // The box must show the setting even when the song would not start.
+                OptionsCheck(button);
+                throw;
+            }
         }
     } else if (button == o.AntialiasBox) {
         ArvexScreen1->SetAntialias(!ArvexScreen1->Antialias);

@@ -386,7 +386,9 @@ void TArvexGUI::MouseButton(int button, bool down, bool isDouble) {
         return;
     const TShiftState shift = Shift();
     TArvexGUIComponent* w = Widget(HoverId);
-    if (!w)
+    // Hover is worked out only on moves: a list disabled (or a widget detached) since then
+    // must not take the button.
+    if (!w || !w->List || !w->List->Enabled)
         return;
     if (isDouble) {
         w->DblClick();

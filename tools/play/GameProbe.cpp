@@ -87,6 +87,18 @@ const TArvexEdit* LevelEdit(const TForm1& form) {
     return std::find(widgets.begin(), widgets.end(), edit) != widgets.end() ? edit : nullptr;
 }
 
+// Which depth button the options screen shows selected: 32, 16, or 0 off that screen.
+int DepthShown(const TForm1& form) {
+    const TOptionsWidgets& o = form.State.Options;
+    if (form.State.ScreenState != ssOptions || !o.Depth32 || !o.Depth16)
+        return 0;
+    if (o.Depth32->GetImage(0) == form.ArvexImageList1->Items(36))
+        return 32;
+    if (o.Depth16->GetImage(0) == form.ArvexImageList1->Items(9))
+        return 16;
+    return 0;
+}
+
 JsonValue FileText(const std::string& name) {
     const std::string path = rtl::ResolvePath(name);
     if (!rtl::FileExists(path))
@@ -175,6 +187,7 @@ JsonValue CaptureState(TForm1& form, const ProbeFacts& facts) {
     state.Set("fullscreen", JsonValue::Bool(form.ArvexScreen1->FullScreen));
     state.Set("antialias", JsonValue::Bool(form.ArvexScreen1->Antialias));
     state.Set("depth", JsonValue::Number(form.ArvexScreen1->bpp()));
+    state.Set("depthShown", JsonValue::Number(DepthShown(form)));
     state.Set("residentKb", JsonValue::Number(static_cast<double>(ResidentKb())));
     const TArvexEdit* edit = LevelEdit(form);
     state.Set("levelText", edit ? JsonValue::String(rtl::Win1252ToUtf8(edit->Text)) : JsonValue());

@@ -20,7 +20,8 @@
 //   undoIndex, history       the current undo entry and the number of entries
 //   music          the music option; songPosition: seconds into the song
 //   fullscreen, antialias, depth    the screen's settings
-//   levelText      the level box's text on the level-selection screen, null elsewhere
+//   depthShown                      the depth button the options screen shows selected (0
+//   elsewhere) levelText      the level box's text on the level-selection screen, null elsewhere
 //   progress       the 100 completion bytes the game holds
 //   messages, message        message boxes shown so far, and the last one's text
 // A field can be followed by indices: progress[0], objects[1][0], board[3].

@@ -183,6 +183,20 @@ void Player::Execute(const Command& c) {
     case Op::Answer:
         win::SetHeadlessAnswer(AnswerOf(c.Text));
         break;
+    case Op::Remove: {
+        std::error_code error;
+        std::filesystem::remove(rtl::ResolvePath(c.Text), error);
+        if (error)
+            throw RunError{Where(c) + ": cannot remove " + c.Text + ": " + error.message()};
+        break;
+    }
+    case Op::Rename: {
+        std::error_code error;
+        std::filesystem::rename(rtl::ResolvePath(c.Text), c.Value, error);
+        if (error)
+            throw RunError{Where(c) + ": cannot rename " + c.Text + ": " + error.message()};
+        break;
+    }
     case Op::Expect:
         break;
     }

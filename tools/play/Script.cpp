@@ -94,6 +94,15 @@ std::vector<Command> ParseScript(const std::string& text) {
                 throw ScriptError(number, "usage: answer yes|no|ok|cancel");
             c.Kind = Op::Answer;
             c.Text = args[0];
+        } else if (word == "remove") {
+            need(1, "remove NAME");
+            c.Kind = Op::Remove;
+            c.Text = args[0];
+        } else if (word == "rename") {
+            need(2, "rename FROM TO");
+            c.Kind = Op::Rename;
+            c.Text = args[0];
+            c.Value = args[1];
         } else {
             throw ScriptError(number, "unknown command \"" + word + "\"");
         }

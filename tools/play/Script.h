@@ -11,6 +11,9 @@
 //   state FILE.json     the game's state as JSON
 //   expect FIELD VALUE  a state field (or text:FILE, bytes:FILE) must read VALUE
 //   answer yes|no|ok|cancel   what message boxes answer from now on
+//   remove NAME         removes a file or an empty folder of the game's folder (gone already
+//                       is fine), to take files away while the game runs
+//   rename FROM TO      renames a file or folder of the game's folder
 //   # ...               a comment (only as a whole line: values may contain "#")
 //
 // Input is delivered at once, between frames, as the real loop delivers messages between ticks.
@@ -22,7 +25,21 @@
 
 namespace play {
 
-enum class Op { Frames, Down, Up, Press, Move, Click, Type, Shot, State, Expect, Answer };
+enum class Op {
+    Frames,
+    Down,
+    Up,
+    Press,
+    Move,
+    Click,
+    Type,
+    Shot,
+    State,
+    Expect,
+    Answer,
+    Remove,
+    Rename
+};
 
 struct Command {
     int Line = 0;
@@ -30,7 +47,7 @@ struct Command {
     int Count = 0;     // frames
     int X = 0, Y = 0;  // move, click
     std::string Text;  // key name, typed text, file name, field, answer
-    std::string Value; // expect
+    std::string Value; // expect, rename's new name
 };
 
 class ScriptError : public std::runtime_error {

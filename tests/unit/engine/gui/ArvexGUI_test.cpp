@@ -143,6 +143,14 @@ TEST_F(GUITest, DisabledAndInvisibleListsTakeNoHover) {
     List->Visible = true;
     MoveTo(12, 12);
     EXPECT_EQ(GUI->HoverId, a->Id);
+    // Disabled under a resting pointer (a dialog opened over it): a click without a move
+    // must not reach it.
+    int clicks = 0;
+    a->OnClick = [&](rtl::TObject*) { ++clicks; };
+    List->Enabled = false;
+    Send(win::WM_LBUTTONDOWN, 12, 12);
+    Send(win::WM_LBUTTONUP, 12, 12);
+    EXPECT_EQ(clicks, 0);
 }
 
 TEST_F(GUITest, MessagesForOtherWindowsAndKeyDownsPassThrough) {

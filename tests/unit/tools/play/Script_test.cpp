@@ -18,8 +18,10 @@ TEST(Script, ReadsEveryCommandWithItsArguments) {
                                                "state menu.json\n"
                                                "expect board[5] ----#--@$.#-----\n"
                                                "expect objects [[8, 5], [9, 5]]\n"
-                                               "  answer no\n");
-    ASSERT_EQ(c.size(), 12u);
+                                               "  answer no\n"
+                                               "remove Themes/Space.OIL\n"
+                                               "rename marks.cmp compleated.cmp\n");
+    ASSERT_EQ(c.size(), 14u);
     EXPECT_EQ(c[0].Kind, Op::Frames);
     EXPECT_EQ(c[0].Count, 12);
     EXPECT_EQ(c[0].Line, 3);
@@ -44,6 +46,11 @@ TEST(Script, ReadsEveryCommandWithItsArguments) {
     EXPECT_EQ(c[11].Kind, Op::Answer);
     EXPECT_EQ(c[11].Text, "no");
     EXPECT_EQ(c[11].Line, 14);
+    EXPECT_EQ(c[12].Kind, Op::Remove);
+    EXPECT_EQ(c[12].Text, "Themes/Space.OIL");
+    EXPECT_EQ(c[13].Kind, Op::Rename);
+    EXPECT_EQ(c[13].Text, "marks.cmp");
+    EXPECT_EQ(c[13].Value, "compleated.cmp");
 }
 
 TEST(Script, RefusesWhatCannotBePlayedNamingTheLine) {
