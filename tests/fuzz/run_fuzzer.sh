@@ -8,11 +8,13 @@ FUZZER="$1"
 CORPUS="$2"
 RUNS="$3"
 SECONDS_LIMIT="${4:-0}"
+# -close_fd_mask=2: the readers explain every refusal on stderr, thousands of lines that help
+# nobody; libFuzzer and the sanitizers keep a copy of stderr for their own reports.
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
 if [ "$SECONDS_LIMIT" -gt 0 ]; then
-    "$FUZZER" -max_total_time="$SECONDS_LIMIT" -timeout=10 -rss_limit_mb=2048 \
+    "$FUZZER" -max_total_time="$SECONDS_LIMIT" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=2 \
         -print_final_stats=1 "$SCRATCH" "$CORPUS"
     exit
 fi
-"$FUZZER" -runs="$RUNS" -seed=1 -timeout=10 -rss_limit_mb=2048 "$SCRATCH" "$CORPUS"
+"$FUZZER" -runs="$RUNS" -seed=1 -timeout=10 -rss_limit_mb=2048 -close_fd_mask=2 "$SCRATCH" "$CORPUS"
