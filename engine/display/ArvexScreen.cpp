@@ -346,17 +346,25 @@ void TArvexScreen::RestoreStates() {
 
 // ---- Components that follow the device -----------------------------------------------------
 
+namespace {
+
+// Every component beside the screen that holds device resources, in the owner's order.
+template <class Step>
+void ForEachDeviceClient(rtl::TComponent& owner, Step&& step) {
+    for (int i = 0; i < owner.ComponentCount(); ++i)
+        if (auto* client = dynamic_cast<TArvexDeviceClient*>(owner.Components(i)))
+            step(*client);
+}
+
+} // namespace
+
 void TArvexScreen::NotifyDeviceReady() {
     FDevice->SetTexture(0, nullptr);
     FDevice->SetGammaRamp(D3DSGR_NO_CALIBRATION, &FGammaRamp);
     rtl::TComponent* owner = Owner();
     if (!owner)
         return;
-    const auto each = [owner](auto&& step) {
-        for (int i = 0; i < owner->ComponentCount(); ++i)
-            if (auto* client = dynamic_cast<TArvexDeviceClient*>(owner->Components(i)))
-                step(*client);
-    };
+    const auto each = [owner](auto&& step) { ForEachDeviceClient(*owner, step); };
     // Textures first: fonts and widgets draw with them.
     each([](TArvexDeviceClient& c) {
         if (c.DeviceClientKind() == TDeviceClientKind::dcImageList)
@@ -373,11 +381,7 @@ void TArvexScreen::NotifyDeviceLost() {
     rtl::TComponent* owner = Owner();
     if (!owner)
         return;
-    const auto each = [owner](auto&& step) {
-        for (int i = 0; i < owner->ComponentCount(); ++i)
-            if (auto* client = dynamic_cast<TArvexDeviceClient*>(owner->Components(i)))
-                step(*client);
-    };
+    const auto each = [owner](auto&& step) { ForEachDeviceClient(*owner, step); };
     each([](TArvexDeviceClient& c) {
         if (c.DeviceClientKind() == TDeviceClientKind::dcBitmapFont)
             c.DeviceLost();

@@ -11,12 +11,12 @@ namespace art {
 
 namespace {
 
-struct FaceSpec {
+struct FaceStyle {
     const char* Family;
     cairo_font_weight_t Weight;
 };
 
-FaceSpec SpecOf(Face face) {
+FaceStyle StyleOf(Face face) {
     switch (face) {
     case Face::Sans:
         return {"DejaVu Sans", CAIRO_FONT_WEIGHT_NORMAL};
@@ -98,8 +98,8 @@ void Canvas::SetColor(Rgb c, double alpha) const {
 }
 
 void Canvas::SetFont(Face face, double pixelSize) const {
-    const FaceSpec spec = SpecOf(face);
-    cairo_select_font_face(FCr, spec.Family, CAIRO_FONT_SLANT_NORMAL, spec.Weight);
+    const FaceStyle style = StyleOf(face);
+    cairo_select_font_face(FCr, style.Family, CAIRO_FONT_SLANT_NORMAL, style.Weight);
     cairo_set_font_size(FCr, pixelSize);
 }
 
