@@ -8,6 +8,10 @@
 #include "platform/win/Application.h"
 #include "platform/win/Dialogs.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // The keyboard's stored key assignment, as the form keeps it: 32 little-endian key codes.
@@ -136,6 +140,7 @@ void TForm1::FormCreate(rtl::TObject*) {
     // 2, 3. The player's settings, kept open for the whole run.
     const std::string folder = rtl::ProgramDir();
     State.ConfigIni = std::make_unique<rtl::TIniFile>(folder + "Config.ini");
+    ReportUnreadable(*State.ConfigIni);
     State.MusicOn = State.ConfigIni->ReadBool("Options", "Music", true);
 
     // 4 .. 7. The screen.
@@ -159,9 +164,10 @@ void TForm1::FormCreate(rtl::TObject*) {
 
     // 9 .. 13. The theme: its pictures and its description.
     State.ThemeName = State.ConfigIni->ReadString("Options", "Theme", "Space");
-    if (!LoadTheme())
+    if (!LoadTheme(true))
         return;
     State.ThemeIni = std::make_unique<rtl::TIniFile>(folder + "Themes/Space.ini");
+    ReportUnreadable(*State.ThemeIni);
     State.Rotation = State.ThemeIni->ReadBool(State.ThemeName, "Rotation", false);
     for (int i = 0; i < kMenuButtons; ++i) {
         const std::string key = "Button" + std::to_string(i);
@@ -186,27 +192,62 @@ void TForm1::FormCreate(rtl::TObject*) {
     SetTimer(true);
 }
 
-bool TForm1::LoadTheme() {
+void TForm1::ReportUnreadable(const rtl::TIniFile& ini) {
+    // Said once here, since every read of the file would meet the same problem.
+    const std::string problem = ini.ReadProblem();
+    if (!problem.empty())
+        win::MessageBox(this, problem + "\nThe game goes on with the default settings.", "Kosmorra",
+                        win::MB_OK | win::MB_ICONWARNING);
+}
+
+bool TForm1::LoadTheme(bool starting) {
     const std::string file = "./Themes/" + State.ThemeName + ".OIL";
-    const bool readable = rtl::FileExists(file);
-    ArvexImageList1->ImageList().LoadFromFile(file);
-    const int count = ArvexImageList1->Count();
-    // A file that cannot be read leaves the list as it was: at start-up that is the built-in set
-    // (too few pictures), at OK the theme in use, which serves on.
-    if (count >= kThemePictures)
-        return true;
-    // The screens draw pictures up to index 39: without them the game has nothing to show.
-    const std::string why = !readable ? "the file is missing or cannot be read"
-                                      : "it holds " + std::to_string(count) +
-                                            " pictures, and the game needs " +
-                                            std::to_string(kThemePictures);
-    win::MessageBox(this,
-                    "The theme \"" + State.ThemeName + "\" cannot be used: " + file + ": " + why +
-                        ".\nThe game will now exit.",
-                    "Kosmorra", win::MB_OK | win::MB_ICONERROR);
-    if (win::Application) {
-        win::Application->ExitCode = 1;
-        win::Application->Terminate();
+    // Looked at first without reading: a pipe must not block, and a file of gigabytes must not
+    // be read whole only to be refused.
+    std::string why;
+    const int fd = rtl::OpenRegularFile(rtl::ResolvePath(file), O_RDONLY, why);
+    struct stat st {};
+    const bool readable = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    why.clear();
+
+    // The theme is read and checked aside, and replaces the pictures in use only when all of
+    // it can be used.
+    TImageListCollection theme(ArvexImageList1);
+    if (readable && st.st_size > kMaxThemeFileSize) {
+        why = "it is " + rtl::FormatByteSize(st.st_size) + ", more than a theme file can be (" +
+              rtl::FormatByteSize(kMaxThemeFileSize) + " at most)";
+    } else {
+        theme.LoadFromFile(file); // says itself when the file cannot be read or is malformed
+        if (!readable)
+            why = "the file is missing or cannot be read";
+        else if (theme.Count() < kThemePictures)
+            // The screens draw pictures up to index 39: without them the game has nothing to show.
+            why = "it holds " + std::to_string(theme.Count()) + " pictures, and the game needs " +
+                  std::to_string(kThemePictures);
+        else
+            why = theme.Problem(ArvexImageList1->MaxTextureSide());
+    }
+    if (why.empty()) {
+        ArvexImageList1->ImageList().Exchange(theme);
+        return true; // the old pictures and their textures go with theme
+    }
+
+    const std::string what =
+        "The theme \"" + State.ThemeName + "\" cannot be used: " + file + ": " + why;
+    if (starting) {
+        // At start-up the list holds only the built-in pictures: too few to draw the screens.
+        win::MessageBox(this, what + ".\nThe game will now exit.", "Kosmorra",
+                        win::MB_OK | win::MB_ICONERROR);
+        if (win::Application) {
+            win::Application->ExitCode = 1;
+            win::Application->Terminate();
+        }
+    } else if (readable) {
+        // A file that could not be read was reported by the image list already.
+        win::MessageBox(this, what + ".\nThe pictures in use stay.", "Kosmorra",
+                        win::MB_OK | win::MB_ICONWARNING);
     }
     return false;
 }

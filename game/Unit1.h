@@ -107,6 +107,9 @@ public:
     static constexpr int kListedLevels = 50;
     // Pictures the game's screens need: a theme must provide at least these.
     static constexpr int kThemePictures = 40;
+    // Sizes no file of its kind comes near; larger ones are refused before they are read.
+    static constexpr int64_t kMaxLevelFileSize = 64 << 10;
+    static constexpr int64_t kMaxThemeFileSize = int64_t{256} << 20;
 
 private:
     // Loads a level, and on any failure (missing or damaged file) reports it and returns to the
@@ -124,18 +127,21 @@ private:
     // Reads the progress file into State.Progress (creating it with zeros when it is missing);
     // false, with the reason shown, when it cannot be read.
     bool ReadProgress();
-    // Replaces the progress file with State.Progress in one step.
-    void WriteProgress();
-    // Marks a won level in the progress file, never writing over marks it could not read.
-    void RecordWin(int32_t level);
+    // Adds the mark of a won level (none for 0) to what the progress file holds now and writes
+    // the result back whole, locked against other copies of the game; State.Progress becomes the
+    // merged marks. False, with the reason shown, when the file cannot be read or replaced: it
+    // is then left as it was.
+    bool RecordWin(int32_t level);
     // The existing progress file the read finds (on a case-sensitive disk there may be two
     // spellings: the read's wins), or the written spelling when there is none yet.
     static std::string ProgressFileName();
-    // Loads the theme's picture file; false (after saying what is wrong) when the screens
-    // cannot be drawn from what it holds.
-    bool LoadTheme();
-    // Whether State.Progress holds what the progress file says (false after a failed read).
-    bool FProgressRead = false;
+    // Tells the player, once, that a settings file is there but cannot be read.
+    void ReportUnreadable(const rtl::TIniFile& ini);
+    // Loads the theme's picture file in place of the pictures in use; false, after saying what
+    // is wrong, when it cannot be used: too large, unreadable, fewer pictures than the screens
+    // draw, or a picture that is too large or does not decode. Then the pictures in use stay,
+    // and when starting the game ends (it has none worth drawing yet).
+    bool LoadTheme(bool starting);
 
     // Screen building helpers.
     TArvexGUIList* NewScreenList();

@@ -36,6 +36,11 @@ void TForm1::LoadLevel(int32_t Number) {
     const std::string fileName = "./levels/Level" + std::to_string(Number) + ".sal";
     {
         rtl::TFileStream file(fileName, rtl::fmOpenRead);
+        if (file.Size() > kMaxLevelFileSize)
+            throw rtl::EFOpenError("Cannot open file \"" + fileName + "\". It is " +
+                                   rtl::FormatByteSize(file.Size()) +
+                                   ", more than a level file can be (" +
+                                   rtl::FormatByteSize(kMaxLevelFileSize) + " at most).");
         // A short file fills only its length; the rest of the record keeps what it held.
         TLevelData level = State.Level;
         file.Read(&level, sizeof level);

@@ -167,18 +167,11 @@ std::string TForm1::ProgressFileName() {
 
 bool TForm1::ReadProgress() {
     const std::string file = ProgressFileName();
-    FProgressRead = false;
     try {
-        if (!rtl::FileExists(file) && !rtl::DirectoryExists(file)) {
-            // A first start: no level won yet.
-            State.Progress.fill(0);
-            FProgressRead = true;
-            WriteProgress();
-            return true;
-        }
+        if (!rtl::FileExists(file) && !rtl::DirectoryExists(file))
+            return RecordWin(0); // a first start: the file, with no level won yet
         rtl::TFileStream stream(file, rtl::fmOpenRead);
         State.Progress = ReadProgressBytes(stream);
-        FProgressRead = true;
         return true;
     } catch (const rtl::Exception& e) {
         if (win::Application)
@@ -187,23 +180,26 @@ bool TForm1::ReadProgress() {
     }
 }
 
-void TForm1::WriteProgress() {
+bool TForm1::RecordWin(int32_t level) {
+    // Another copy of the game may have won levels since this one read the file: the mark goes
+    // into what the file holds now, under its lock, never over it from memory.
     try {
-        rtl::WriteFileAtomic(ProgressFileName(), State.Progress.data(), State.Progress.size());
+        rtl::UpdateFileAtomic(ProgressFileName(), kProgressSize, [&](std::vector<uint8_t>& bytes) {
+            rtl::TMemoryStream held;
+            held.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+            held.SetPosition(0);
+            TProgress progress = ReadProgressBytes(held);
+            if (level >= 1)
+                progress[static_cast<size_t>(level - 1)] = 1;
+            bytes.assign(progress.begin(), progress.end());
+            State.Progress = progress;
+        });
+        return true;
     } catch (const rtl::Exception& e) {
         if (win::Application)
             win::Application->ShowException(e);
+        return false;
     }
-}
-
-void TForm1::RecordWin(int32_t level) {
-    // After a failed read the file may still hold marks this run never saw: try again, and
-    // leave the file alone rather than replace those marks with zeros.
-    if (!FProgressRead && !ReadProgress())
-        return;
-    if (level >= 1)
-        State.Progress[static_cast<size_t>(level - 1)] = 1;
-    WriteProgress();
 }
 
 void TForm1::ChangeToLoad(rtl::TObject*) {
@@ -348,13 +344,14 @@ void TForm1::okClick(rtl::TObject* sender) {
     SetTimer(false);
     WriteOptions();
     ClearAll();
-    if (LoadTheme()) {
+    if (LoadTheme(false)) {
         ArvexImageList1->LoadTextures();
         // The font's glyph tables belong to the picture it was built from, which is new now.
         CreateFont();
-        CreateMenuGui();
-        State.ScreenState = ssMenu;
     }
+    // A theme that cannot be used leaves the pictures in use: the game goes on with them.
+    CreateMenuGui();
+    State.ScreenState = ssMenu;
     SetTimer(true);
 }
 

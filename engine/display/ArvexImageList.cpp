@@ -3,15 +3,29 @@
 #include "engine/display/ArvexRenderer.h"
 #include "engine/display/ArvexScreen.h"
 #include "platform/d3d/D3DX.h"
+#include "platform/d3d/Device.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Application.h"
 #include "platform/win/Dialogs.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
+
+// Whether the picture, by its header, fits a texture of at most maxSide a side; why not in why.
+bool FitsTexture(const rtl::TGraphic* graphic, int32_t maxSide, std::string& why) {
+    long long width = 0, height = 0;
+    if (!graphic || !graphic->CanDecode() || !graphic->HeaderSize(width, height) ||
+        (width <= maxSide && height <= maxSide))
+        return true; // nothing to decode, or the decoder's own checks will say what is wrong
+    why = "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+          ", larger than the largest texture (" + std::to_string(maxSide) + " x " +
+          std::to_string(maxSide) + ")";
+    return false;
+}
 
 int32_t PowerOfTwoAtLeast(int32_t size) {
     int32_t p = 2;
@@ -86,19 +100,32 @@ void TImageListItem::LoadTexture() {
             // An unreadable, unknown or undecodable file is as good as a missing one: the
             // streamed picture (if any) stays. Decoding is lazy, so Empty() is what tells.
             rtl::TPicture fromFile;
+            std::string why;
             try {
                 fromFile.LoadFromFile(path);
             } catch (const rtl::Exception& e) {
                 std::fprintf(stderr, "%s: %s\n", Name.c_str(), e.what());
             }
-            if (!fromFile.Empty())
+            TArvexImageList* owner = ImageList();
+            if (owner && !FitsTexture(fromFile.Graphic(), owner->MaxTextureSide(), why))
+                std::fprintf(stderr, "%s: %s: %s\n", Name.c_str(), path.c_str(), why.c_str());
+            else if (!fromFile.Empty())
                 FPicture = fromFile;
         }
+    }
+    TArvexImageList* list = ImageList();
+    std::string tooLarge;
+    if (list && !FitsTexture(FPicture.Graphic(), list->MaxTextureSide(), tooLarge)) {
+        FPicture.Clear(); // not decoded, and never will be: no device could take it
+        win::MessageBox(nullptr, "Error creating texture " + Name + ": " + tooLarge, "Error",
+                        win::MB_OK | win::MB_ICONERROR);
+        if (win::Application)
+            win::Application->Terminate();
+        return;
     }
     if (FPicture.Empty())
         return;
 
-    TArvexImageList* list = ImageList();
     if (!list || !list->ArvexScreen())
         return;
     FDevice = list->ArvexScreen()->Device();
@@ -319,6 +346,25 @@ void TImageListCollection::Assign(const TImageListCollection& source) {
     }
 }
 
+std::string TImageListCollection::Problem(int32_t maxSide) const {
+    std::vector<const rtl::TGraphic*> fitting;
+    for (int i = 0; i < Count(); ++i) {
+        std::string why;
+        const rtl::TGraphic* graphic = Items(i)->Picture().Graphic();
+        if (!FitsTexture(graphic, maxSide, why))
+            return "item " + std::to_string(i) + " (\"" + Items(i)->Name + "\"): " + why;
+        fitting.push_back(graphic);
+    }
+    rtl::DecodeInParallel(fitting);
+    for (int i = 0; i < Count(); ++i) {
+        const rtl::TGraphic* graphic = Items(i)->Picture().Graphic();
+        if (graphic && graphic->CanDecode() && graphic->Empty())
+            return "item " + std::to_string(i) + " (\"" + Items(i)->Name +
+                   "\"): the picture does not decode (" + graphic->DecodeError() + ")";
+    }
+    return {};
+}
+
 void TImageListCollectionComponent::ReadProperty(const std::string& name, rtl::TReader& reader) {
     if (name == "List") {
         if (!List)
@@ -351,11 +397,23 @@ void TArvexImageList::LoadTextures() {
     // Decoding the pictures is most of the work; it runs on every core before the textures are
     // made one by one.
     std::vector<const rtl::TGraphic*> graphics;
+    std::string why;
     for (int i = 0; i < FImageList->Count(); ++i)
-        graphics.push_back(FImageList->Items(i)->Picture().Graphic());
+        if (const rtl::TGraphic* g = FImageList->Items(i)->Picture().Graphic();
+            FitsTexture(g, MaxTextureSide(), why))
+            graphics.push_back(g);
     rtl::DecodeInParallel(graphics);
     for (int i = 0; i < FImageList->Count(); ++i)
         FImageList->Items(i)->LoadTexture();
+}
+
+int32_t TArvexImageList::MaxTextureSide() const {
+    d3d::Device* device = FArvexScreen ? FArvexScreen->Device() : nullptr;
+    d3d::D3DCAPS8 caps{};
+    if (device && d3d::SUCCEEDED(device->GetDeviceCaps(&caps)) && caps.MaxTextureWidth > 0 &&
+        caps.MaxTextureHeight > 0)
+        return static_cast<int32_t>(std::min(caps.MaxTextureWidth, caps.MaxTextureHeight));
+    return static_cast<int32_t>(d3d::kMaxTextureSize);
 }
 
 void TArvexImageList::ReleaseTextures() {

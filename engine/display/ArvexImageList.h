@@ -13,6 +13,8 @@
 //   nothing rather than dividing by zero.
 // - A texture that cannot be made ends the application (after the current message): the game
 //   cannot draw without its pictures.
+// - A picture larger than the device's largest texture is never decoded (its header says how
+//   large it is): decoding a hostile 16384 x 16384 picture would cost a gigabyte for nothing.
 #pragma once
 
 #include "engine/display/ArvexDeviceClient.h"
@@ -129,6 +131,13 @@ public:
     // Copies another collection's items (pictures and settings; no textures).
     void Assign(const TImageListCollection& source);
 
+    // What keeps the pictures from becoming textures no larger than maxSide a side, for the
+    // first item it finds: a picture larger than that (refused from its header, undecoded) or
+    // one whose data does not decode, as 'item 3 ("Wall"): the picture does not decode (...)'.
+    // Empty when every picture can be used. Decodes the pictures (on every core), so loading
+    // their textures afterwards only uploads them.
+    std::string Problem(int32_t maxSide) const;
+
 private:
     TArvexImageList* FOwner;
 };
@@ -159,6 +168,9 @@ public:
 
     void LoadTextures();
     void ReleaseTextures();
+    // The device's largest texture side (the screen's device's caps; the largest any device
+    // offers while there is no device).
+    int32_t MaxTextureSide() const;
 
     void Notification(rtl::TComponent* component, rtl::TOperation operation) override;
 

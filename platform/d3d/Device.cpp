@@ -15,8 +15,6 @@ bool IsPowerOfTwo(UINT v) {
     return v != 0 && (v & (v - 1)) == 0;
 }
 
-constexpr DWORD kMaxTextureSize = 4096;
-
 } // namespace
 
 Device::Device(D3DDEVTYPE type, HWND window) : FType(type), FWindow(window) {

@@ -49,6 +49,9 @@ static_assert(sizeof(TLVertex) == 28, "a 0x144 vertex is 28 bytes");
 
 constexpr DWORD kTLVertexFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
+// The largest texture side any device offers (its caps say so; a backend may offer less).
+constexpr DWORD kMaxTextureSize = 4096;
+
 // The fixed-function state one draw runs with, gathered and checked by the front end.
 struct DrawState {
     bool BlendEnable = false;

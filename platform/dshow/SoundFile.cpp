@@ -1,5 +1,8 @@
 #include "platform/dshow/SoundFile.h"
 
+#include "platform/rtl/Files.h"
+
+#include <fcntl.h>
 #include <sndfile.h>
 
 namespace dshow {
@@ -13,8 +16,14 @@ constexpr int kMaxSampleRate = 768000;
 } // namespace
 
 std::unique_ptr<SoundFile> SoundFile::Open(const std::string& path) {
+    // Opened by us, without waiting: a named pipe in the song's place would block sf_open's
+    // open() for ever. libsndfile closes the descriptor with the file.
+    std::string reason;
+    const int fd = rtl::OpenRegularFile(path, O_RDONLY, reason);
+    if (fd < 0)
+        return nullptr;
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
     if (!file)
         return nullptr;
     if (info.channels < 1 || info.samplerate < kMinSampleRate || info.samplerate > kMaxSampleRate ||

@@ -5,20 +5,14 @@
 
 namespace rtl::codecs {
 
-bool DecodeBMP(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
-    // SDL trusts the header's size; look at it first so a hostile header cannot make it
-    // allocate gigabytes.
-    if (file.size() < 26 || file[0] != 'B' || file[1] != 'M') {
-        error = "BMP: not a bitmap file";
+bool BMPSize(const std::vector<uint8_t>& file, long long& width, long long& height) {
+    if (file.size() < 26 || file[0] != 'B' || file[1] != 'M')
         return false;
-    }
     const auto le32 = [&](size_t at) {
         return static_cast<int32_t>(file[at] | (file[at + 1] << 8) | (file[at + 2] << 16) |
                                     (static_cast<uint32_t>(file[at + 3]) << 24));
     };
-    const int32_t headerSize = le32(14);
-    long long width = 0, height = 0;
-    if (headerSize == 12) {
+    if (le32(14) == 12) {
         width = file[18] | (file[19] << 8);
         height = file[20] | (file[21] << 8);
     } else {
@@ -26,6 +20,17 @@ bool DecodeBMP(const std::vector<uint8_t>& file, TPixels& pixels, std::string& e
         height = le32(22);
         if (height < 0)
             height = -height;
+    }
+    return true;
+}
+
+bool DecodeBMP(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
+    // SDL trusts the header's size; look at it first so a hostile header cannot make it
+    // allocate gigabytes.
+    long long width = 0, height = 0;
+    if (!BMPSize(file, width, height)) {
+        error = "BMP: not a bitmap file";
+        return false;
     }
     if (!SizeAcceptable(width, height, error)) {
         error = "BMP: " + error;

@@ -60,6 +60,18 @@ void TCollection::Clear() {
     Update(nullptr);
 }
 
+void TCollection::Exchange(TCollection& other) {
+    FItems.swap(other.FItems);
+    for (auto& item : FItems)
+        item->FCollection = this;
+    for (auto& item : other.FItems)
+        item->FCollection = &other;
+    // IDs stay unique in both: neither hands out one the other's items may carry.
+    FNextID = other.FNextID = std::max(FNextID, other.FNextID);
+    Update(nullptr);
+    other.Update(nullptr);
+}
+
 void TCollection::Update(TCollectionItem*) {}
 
 } // namespace rtl

@@ -46,6 +46,9 @@ public:
     TCollectionItem* Add();
     void Delete(int index);
     void Clear();
+    // Trades all items with other (a collection of the same item class), so a list can be
+    // filled and checked aside and then put in place whole, or not at all.
+    void Exchange(TCollection& other);
 
     // Called after any change; item is the changed item or nullptr for the whole list.
     virtual void Update(TCollectionItem* item);

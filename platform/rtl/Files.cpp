@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -157,27 +158,115 @@ std::string ExpandFileName(const std::string& path) {
     return IncludeTrailingPathDelimiter(GetCurrentDir()) + relative;
 }
 
-void WriteFileAtomic(const std::string& path, const void* data, size_t size) {
-    const std::string target = ResolvePath(path);
+int OpenRegularFile(const std::string& path, int flags, std::string& reason) {
+    int fd = -1;
+    do
+        fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        reason = SysErrorMessage(errno);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = errno;
+        reason = S_ISDIR(st.st_mode) ? SysErrorMessage(EISDIR)
+                 : st.st_mode != 0   ? std::string("Not a regular file.")
+                                     : SysErrorMessage(error);
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+namespace {
+
+// The file a path finally names, following symbolic links (relative ones from the link's own
+// folder). A dangling link gives the missing file it points to, so that file is created. A
+// loop is left for stat to report (ELOOP).
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        std::vector<char> buffer(4096);
+        const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n < 0 || static_cast<size_t>(n) >= buffer.size())
+            return path;
+        const std::string link(buffer.data(), static_cast<size_t>(n));
+        path = link[0] == '/' ? link : ExtractFilePath(path) + link;
+    }
+    return path;
+}
+
+// A folder's entries survive a power cut only once the folder itself is synced. Some file
+// systems cannot; the rename has happened either way, so that is no reason to report failure.
+void SyncFolderOf(const std::string& file) {
+    const std::string folder = ExtractFilePath(file);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+void WriteAll(int fd, const void* data, size_t size, int& error) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    size_t done = 0;
+    while (done < size && error == 0) {
+        const ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            error = n < 0 ? errno : EIO;
+        else
+            done += static_cast<size_t>(n);
+    }
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : Fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    const int Fd;
+};
+
+} // namespace
+
+namespace {
+
+// WriteFileAtomic on the file that path finally names (target); messages name path.
+void ReplaceFile(const std::string& target, const std::string& path, const void* data,
+                 size_t size) {
+    const auto refuse = [&](const std::string& reason) {
+        throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
+    };
+    // The rename would replace anything, read-only or not: the checks a plain open makes are
+    // made here by hand.
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            refuse(SysErrorMessage(EISDIR));
+        if (!S_ISREG(st.st_mode))
+            refuse("Not a regular file.");
+        if (::access(target.c_str(), W_OK) != 0)
+            refuse(SysErrorMessage(errno));
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        refuse(SysErrorMessage(errno));
+    }
+
     std::string temp = target + ".XXXXXX";
     int error = 0;
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         error = errno;
     } else {
-        struct stat st {};
-        const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-        const auto* bytes = static_cast<const uint8_t*>(data);
-        size_t done = 0;
-        while (done < size && error == 0) {
-            const ssize_t n = ::write(fd, bytes + done, size - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                error = n < 0 ? errno : EIO;
-            else
-                done += static_cast<size_t>(n);
-        }
+        WriteAll(fd, data, size, error);
         if (error == 0 && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
             error = errno;
         if (::close(fd) != 0 && error == 0)
@@ -189,6 +278,53 @@ void WriteFileAtomic(const std::string& path, const void* data, size_t size) {
     }
     if (error != 0)
         throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(error));
+    SyncFolderOf(target);
+}
+
+} // namespace
+
+void WriteFileAtomic(const std::string& path, const void* data, size_t size) {
+    ReplaceFile(FollowLinks(ResolvePath(path)), path, data, size);
+}
+
+void UpdateFileAtomic(const std::string& path, size_t readLimit,
+                      const std::function<void(std::vector<uint8_t>&)>& update) {
+    const std::string target = FollowLinks(ResolvePath(path));
+    for (;;) {
+        std::string reason;
+        const FileDescriptor file(OpenRegularFile(target, O_RDONLY | O_CREAT, reason));
+        if (file.Fd < 0)
+            throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
+        int locked = -1;
+        do
+            locked = ::flock(file.Fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        if (locked != 0)
+            throw EFOpenError("Cannot open file \"" + path + "\". " + SysErrorMessage(errno));
+        // The lock belongs to the file we opened; if another program replaced the file while we
+        // waited for it, the name now means a new file, and that one must be locked instead.
+        struct stat held {
+        }, named{};
+        if (::fstat(file.Fd, &held) != 0 || ::stat(target.c_str(), &named) != 0 ||
+            held.st_ino != named.st_ino || held.st_dev != named.st_dev)
+            continue;
+        std::vector<uint8_t> bytes(std::min<size_t>(readLimit, static_cast<size_t>(held.st_size)));
+        size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::read(file.Fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw EReadError("Cannot read file \"" + path + "\". " + SysErrorMessage(errno));
+            if (n == 0)
+                break;
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done);
+        update(bytes);
+        ReplaceFile(target, path, bytes.data(), bytes.size());
+        return;
+    }
 }
 
 std::string SysErrorMessage(int error) {

@@ -3,13 +3,19 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Numbers.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace rtl {
 
 namespace {
+
+// What editors put before the text to say it is UTF-8; it is no part of the first line.
+constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 
 // "[name]" -> name; empty when the line is not a section header.
 bool SectionName(const std::string& line, std::string& name) {
@@ -106,41 +112,74 @@ bool ParseIniInteger(const std::string& text, int32_t& value) {
 
 } // namespace
 
-std::vector<std::string> TIniFile::LoadLines(std::string& newline) const {
-    std::vector<std::string> lines;
-    newline.assign(1, '\n');
-    std::ifstream in(ResolvePath(FileName), std::ios::binary);
-    if (!in)
-        return lines;
-    std::string line;
+bool TIniFile::LoadLines(TIniText& text, std::string* problem) const {
+    text = TIniText();
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = ReadFileBytes(FileName, kMaxIniFileSize);
+    } catch (const EStreamError& e) {
+        struct stat st {};
+        if (::stat(ResolvePath(FileName).c_str(), &st) != 0 && errno == ENOENT)
+            return true; // no file yet: nothing to lose, every key has its default
+        if (problem)
+            *problem = e.Message;
+        return false;
+    }
+    std::string all(bytes.begin(), bytes.end());
+    if (all.rfind(kUtf8Bom, 0) == 0) {
+        all.erase(0, std::strlen(kUtf8Bom));
+        text.Bom = true;
+    }
+    size_t pos = 0;
     bool first = true;
-    while (std::getline(in, line)) {
+    while (pos < all.size()) {
+        size_t end = all.find('\n', pos);
+        if (end == std::string::npos)
+            end = all.size();
+        std::string line = all.substr(pos, end - pos);
+        pos = end + 1;
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
             if (first)
-                newline.assign("\r\n"); // keep the file's own line ends when rewriting it
+                text.Newline.assign("\r\n"); // keep the file's own line ends when rewriting it
         }
         first = false;
-        lines.push_back(line);
+        text.Lines.push_back(std::move(line));
     }
-    return lines;
+    return true;
 }
 
-void TIniFile::SaveLines(const std::vector<std::string>& lines, const std::string& newline) const {
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + newline;
+TIniFile::TIniText TIniFile::LoadForWriting() const {
+    TIniText text;
+    // A file that is there but cannot be read would lose everything else it holds.
+    if (!LoadLines(text, nullptr))
+        throw EIniFileException("Unable to write to " + FileName);
+    return text;
+}
+
+void TIniFile::SaveLines(const TIniText& text) const {
+    std::string all = text.Bom ? kUtf8Bom : "";
+    for (const std::string& line : text.Lines)
+        all += line + text.Newline;
     try {
-        WriteFileAtomic(FileName, text.data(), text.size());
-    } catch (const EFCreateError&) {
+        WriteFileAtomic(FileName, all.data(), all.size());
+    } catch (const EStreamError&) {
         throw EIniFileException("Unable to write to " + FileName);
     }
 }
 
+std::string TIniFile::ReadProblem() const {
+    TIniText text;
+    std::string problem;
+    LoadLines(text, &problem);
+    return problem;
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
-    std::string newline;
-    const std::vector<std::string> lines = LoadLines(newline);
+    TIniText text;
+    LoadLines(text, nullptr);
+    const std::vector<std::string>& lines = text.Lines;
     std::string value;
     if (FindKey(lines, FindSection(lines, section), key, &value) == std::string::npos)
         return fallback;
@@ -159,8 +198,8 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
-    std::string newline;
-    std::vector<std::string> lines = LoadLines(newline);
+    TIniText text = LoadForWriting();
+    std::vector<std::string>& lines = text.Lines;
     const SectionRange range = FindSection(lines, section);
     const std::string entry = key + "=" + value;
     if (range.header == std::string::npos) {
@@ -177,7 +216,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key,
             --insert;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert), entry);
     }
-    SaveLines(lines, newline);
+    SaveLines(text);
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -189,24 +228,26 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
-    std::string newline;
-    return FindSection(LoadLines(newline), section).header != std::string::npos;
+    TIniText text;
+    LoadLines(text, nullptr);
+    return FindSection(text.Lines, section).header != std::string::npos;
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
-    std::string newline;
-    const std::vector<std::string> lines = LoadLines(newline);
+    TIniText text;
+    LoadLines(text, nullptr);
+    const std::vector<std::string>& lines = text.Lines;
     return FindKey(lines, FindSection(lines, section), key, nullptr) != std::string::npos;
 }
 
 void TIniFile::DeleteKey(const std::string& section, const std::string& key) {
-    std::string newline;
-    std::vector<std::string> lines = LoadLines(newline);
+    TIniText text = LoadForWriting();
+    std::vector<std::string>& lines = text.Lines;
     const size_t at = FindKey(lines, FindSection(lines, section), key, nullptr);
     if (at == std::string::npos)
         return;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
-    SaveLines(lines, newline);
+    SaveLines(text);
 }
 
 } // namespace rtl

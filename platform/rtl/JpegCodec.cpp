@@ -78,6 +78,29 @@ uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned&
 
 } // namespace
 
+bool JPEGSize(const std::vector<uint8_t>& file, long long& width, long long& height) {
+    if (file.empty())
+        return false;
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    std::memset(&info, 0, sizeof info);
+    std::memset(&errors, 0, sizeof errors);
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = OnError;
+    errors.base.output_message = OnMessage;
+    if (setjmp(errors.escape)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    width = info.image_width;
+    height = info.image_height;
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
 bool DecodeJPEG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
     if (file.empty()) {
         error = "JPEG: no data";

@@ -21,4 +21,10 @@ size_t PNGLength(const uint8_t* data, size_t size);
 
 bool SizeAcceptable(long long width, long long height, std::string& error);
 
+// The size a file's header claims, read without decoding (and without allocating for the
+// pixels); false when the header cannot be read.
+bool PNGSize(const std::vector<uint8_t>& file, long long& width, long long& height);
+bool JPEGSize(const std::vector<uint8_t>& file, long long& width, long long& height);
+bool BMPSize(const std::vector<uint8_t>& file, long long& width, long long& height);
+
 } // namespace rtl::codecs

@@ -64,6 +64,19 @@ void TGraphic::EnsureDecoded() const {
     }
 }
 
+bool TGraphic::HeaderSize(long long& width, long long& height) const {
+    if (FDecoded) {
+        width = FPixels.Width;
+        height = FPixels.Height;
+        return !FPixels.Empty();
+    }
+    if (FData.size() >= 8 && FData[0] == 0x89 && FData[1] == 'P')
+        return codecs::PNGSize(FData, width, height);
+    if (FData.size() >= 3 && FData[0] == 0xFF && FData[1] == 0xD8)
+        return codecs::JPEGSize(FData, width, height);
+    return codecs::BMPSize(FData, width, height);
+}
+
 // ---- PNG --------------------------------------------------------------------------------------
 
 void TPNGObject::ReadData(TStream& stream) {

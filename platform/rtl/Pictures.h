@@ -64,6 +64,10 @@ public:
         return FError;
     }
     bool Decoded() const { return FDecoded; }
+    // The size the data claims, from the file's header alone, so a picture can be refused before
+    // decoding it would cost its full size in memory. The decoded size once decoded; false when
+    // the header cannot be read (the data will not decode either).
+    bool HeaderSize(long long& width, long long& height) const;
     // Decodes now if that is still to be done. Safe to run for different graphics on different
     // threads at the same time (never for one graphic on two).
     void EnsureDecoded() const;

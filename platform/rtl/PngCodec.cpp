@@ -37,6 +37,20 @@ size_t PNGLength(const uint8_t* data, size_t size) {
     return 0;
 }
 
+bool PNGSize(const std::vector<uint8_t>& file, long long& width, long long& height) {
+    // The signature, then the IHDR chunk: length, type, width and height (big-endian).
+    if (file.size() < 24 || std::memcmp(file.data() + 12, "IHDR", 4) != 0 ||
+        PNGLength(file.data(), file.size()) == 0)
+        return false;
+    const auto be32 = [&](size_t at) {
+        return (static_cast<long long>(file[at]) << 24) | (file[at + 1] << 16) |
+               (file[at + 2] << 8) | file[at + 3];
+    };
+    width = be32(16);
+    height = be32(20);
+    return true;
+}
+
 bool DecodePNG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& error) {
     png_image image;
     std::memset(&image, 0, sizeof image);

@@ -49,30 +49,19 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 
 TFileStream::TFileStream(const std::string& fileName, uint32_t mode) : FileName(fileName) {
     const std::string path = ResolvePath(fileName);
+    std::string reason;
     if (mode == fmCreate) {
-        FHandle = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        FHandle = OpenRegularFile(path, O_RDWR | O_CREAT | O_TRUNC, reason);
         if (FHandle < 0)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " +
-                                SysErrorMessage(errno));
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + reason);
         return;
     }
     const int access = (mode & 3) == fmOpenWrite       ? O_WRONLY
                        : (mode & 3) == fmOpenReadWrite ? O_RDWR
                                                        : O_RDONLY;
-    FHandle = ::open(path.c_str(), access | O_CLOEXEC);
-    int error = errno;
-    if (FHandle >= 0) {
-        // Linux opens a folder for reading; a folder where a file is expected must fail here,
-        // not as a puzzling read error later.
-        struct stat st {};
-        if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
-            ::close(FHandle);
-            FHandle = -1;
-            error = EISDIR;
-        }
-    }
+    FHandle = OpenRegularFile(path, access, reason);
     if (FHandle < 0)
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + SysErrorMessage(error));
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + reason);
 }
 
 TFileStream::~TFileStream() {
@@ -175,6 +164,26 @@ std::vector<uint8_t> ReadFileBytes(const std::string& fileName) {
     TMemoryStream memory;
     memory.LoadFromFile(fileName);
     return memory.Bytes();
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& fileName, int64_t maxSize) {
+    TFileStream file(fileName, fmOpenRead);
+    const int64_t size = file.Size();
+    if (size > maxSize)
+        throw EFOpenError("Cannot open file \"" + fileName + "\". It is " + FormatByteSize(size) +
+                          ", more than such a file can be (" + FormatByteSize(maxSize) +
+                          " at most).");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    file.ReadBuffer(bytes.data(), size);
+    return bytes;
+}
+
+std::string FormatByteSize(int64_t size) {
+    if (size >= (int64_t{1} << 20))
+        return std::to_string((size + (int64_t{1} << 19)) >> 20) + " MB";
+    if (size >= 1024)
+        return std::to_string((size + 512) >> 10) + " KB";
+    return std::to_string(size) + " bytes";
 }
 
 } // namespace rtl

@@ -42,7 +42,8 @@ class TFileStream : public TStream {
 public:
     // fmCreate makes or empties the file (EFCreateError); the open modes need an existing
     // file and never truncate it (EFOpenError). The name is matched case-insensitively.
-    // A folder is refused with its reason rather than opened.
+    // Opening never waits (a named pipe cannot block it), and anything but a regular file (a
+    // folder, a pipe, a device) is refused with its reason rather than opened.
     TFileStream(const std::string& fileName, uint32_t mode);
     ~TFileStream() override;
 
@@ -78,5 +79,10 @@ private:
 
 // Reads a whole file into memory; raises EFOpenError when it cannot be opened.
 std::vector<uint8_t> ReadFileBytes(const std::string& fileName);
+// The same for a file of a kind that has a sane size: one larger than maxSize is refused
+// (EFOpenError, saying how large it is) before anything is read.
+std::vector<uint8_t> ReadFileBytes(const std::string& fileName, int64_t maxSize);
+// "300 MB", "64 KB", "100 bytes": a size as the player reads it in a message.
+std::string FormatByteSize(int64_t size);
 
 } // namespace rtl

@@ -3,9 +3,13 @@
 #include "platform/rtl/Streams.h"
 #include "tests/support/Headless.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace rtl;
@@ -126,4 +130,138 @@ TEST(Files, AnotherFolderCanStandForTheProgramsFolder) {
     ASSERT_EQ(::chdir(before.c_str()), 0);
     SetProgramDir("");
     EXPECT_EQ(ProgramDir(), real);
+}
+
+TEST(Files, ReplacingFollowsLinksAndKeepsPermissions) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directories(dir.Path / "synced");
+    WriteFile(dir.File("synced/Config.ini"), "old");
+    fs::permissions(dir.File("synced/Config.ini"), fs::perms::owner_read | fs::perms::owner_write);
+    // A relative link, as a player makes one to a synced folder.
+    fs::create_symlink("synced/Config.ini", dir.Path / "Config.ini");
+    WriteFileAtomic(dir.File("Config.ini"), "new", 3);
+    EXPECT_TRUE(fs::is_symlink(dir.Path / "Config.ini"));
+    EXPECT_EQ(ReadFileBytes(dir.File("synced/Config.ini")), (std::vector<uint8_t>{'n', 'e', 'w'}));
+    EXPECT_EQ(fs::status(dir.File("synced/Config.ini")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+    // No temporary file left in either folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path / "synced"), fs::directory_iterator()),
+              1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2);
+    // A link to a file not made yet makes it there.
+    fs::create_symlink(dir.File("synced/compleated.cmp"), dir.Path / "compleated.cmp");
+    WriteFileAtomic(dir.File("compleated.cmp"), "p", 1);
+    EXPECT_TRUE(fs::is_symlink(dir.Path / "compleated.cmp"));
+    EXPECT_TRUE(fs::is_regular_file(dir.Path / "synced/compleated.cmp"));
+}
+
+TEST(Files, AReadOnlyFileIsRefusedAsAnOpenWouldRefuseIt) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    WriteFile(dir.File("compleated.cmp"), "old");
+    fs::permissions(dir.File("compleated.cmp"),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.Path, fs::perms::all);
+    testing_support::ExpectAsUnprivileged([&] {
+        std::string message;
+        try {
+            WriteFileAtomic(dir.File("compleated.cmp"), "new", 3);
+        } catch (const EFOpenError& e) {
+            message = e.Message;
+        }
+        bool updateRefused = false;
+        try {
+            UpdateFileAtomic(dir.File("compleated.cmp"), 100,
+                             [](std::vector<uint8_t>& b) { b.assign(3, 'x'); });
+        } catch (const EFOpenError&) {
+            updateRefused = true;
+        }
+        return message ==
+                   "Cannot open file \"" + dir.File("compleated.cmp") + "\". Permission denied." &&
+               updateRefused && ReadFileBytes(dir.File("compleated.cmp")).size() == 3 &&
+               ReadFileBytes(dir.File("compleated.cmp"))[0] == 'o' &&
+               std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()) == 1;
+    });
+}
+
+// A named pipe where a file belongs would block open() until someone writes to it; every way
+// of opening refuses it at once instead. A watchdog turns a hang into a failure.
+TEST(Files, ANamedPipeIsRefusedWithoutWaiting) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("Config.ini").c_str(), 0644), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::alarm(10); // the default action of SIGALRM ends the child
+        const std::string pipe = dir.File("Config.ini");
+        const auto refused = [&](const std::function<void()>& open) {
+            try {
+                open();
+            } catch (const EStreamError& e) {
+                return e.Message.find("Not a regular file.") != std::string::npos;
+            }
+            return false;
+        };
+        const bool ok = refused([&] { TFileStream(pipe, fmOpenRead); }) &&
+                        refused([&] { TFileStream(pipe, fmOpenReadWrite); }) &&
+                        refused([&] { TFileStream(pipe, fmCreate); }) &&
+                        refused([&] { ReadFileBytes(pipe, 1 << 20); }) &&
+                        refused([&] { WriteFileAtomic(pipe, "x", 1); }) &&
+                        refused([&] { UpdateFileAtomic(pipe, 100, [](std::vector<uint8_t>&) {}); });
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "the child hung on the pipe and was stopped";
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.Path / "Config.ini"));
+}
+
+TEST(Files, AFileLargerThanItsKindIsRefusedBeforeItIsRead) {
+    TempDir dir;
+    {
+        std::ofstream big(dir.File("Config.ini"), std::ios::binary);
+        big.seekp((3 << 20) - 1);
+        big.put('\n');
+    }
+    try {
+        ReadFileBytes(dir.File("Config.ini"), 1 << 20);
+        FAIL();
+    } catch (const EFOpenError& e) {
+        EXPECT_EQ(e.Message, "Cannot open file \"" + dir.File("Config.ini") +
+                                 "\". It is 3 MB, more than such a file can be (1 MB at most).");
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("Config.ini"), 3 << 20).size(), size_t{3} << 20);
+}
+
+// Two programs adding marks to one file at the same time: with the lock each works on what the
+// other wrote, so no mark is lost, however their turns fall.
+TEST(Files, LockedUpdatesFromTwoProgramsKeepEachOthersChanges) {
+    TempDir dir;
+    const std::string file = dir.File("compleated.cmp");
+    constexpr int kPrograms = 3, kMarks = 30;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kPrograms; ++p) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::alarm(60);
+            for (int m = 0; m < kMarks; ++m)
+                UpdateFileAtomic(file, 100, [&](std::vector<uint8_t>& bytes) {
+                    bytes.resize(100);
+                    bytes[static_cast<size_t>(p * kMarks + m)] = 1;
+                });
+            ::_exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const std::vector<uint8_t> bytes = ReadFileBytes(file);
+    ASSERT_EQ(bytes.size(), 100u);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), 1), kPrograms * kMarks);
 }

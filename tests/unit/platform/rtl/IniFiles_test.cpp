@@ -119,7 +119,7 @@ TEST(IniFile, AnUnwritableFolderRaisesAndLeavesTheFileWhole) {
         bool atomicRefused = false;
         try {
             WriteFileAtomic(dir.File("compleated.cmp"), "new", 3);
-        } catch (const EFCreateError& e) {
+        } catch (const EStreamError& e) {
             atomicRefused = e.Message.find("compleated.cmp") != std::string::npos;
         }
         // Both files whole, and no temporary left behind.
@@ -146,5 +146,62 @@ TEST(IniFile, AnUnreadableFileGivesTheDefaults) {
     testing_support::ExpectAsUnprivileged([&] {
         TIniFile ini(dir.File("c.ini"));
         return ini.ReadInteger("Options", "Depth", 32) == 32;
+    });
+}
+
+TEST(IniFile, AByteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
+    TempDir dir;
+    for (const std::string newline : {"\n", "\r\n"}) {
+        const std::string text = "\xEF\xBB\xBF[Options]" + newline + "Depth=16" + newline;
+        WriteText(dir.File("c.ini"), text);
+        TIniFile ini(dir.File("c.ini"));
+        EXPECT_EQ(ini.ReadInteger("Options", "Depth", 32), 16);
+        ini.WriteInteger("Options", "Depth", 32);
+        // The one section changed in place, the mark and the line ends as they were.
+        EXPECT_EQ(ReadText(dir.File("c.ini")),
+                  "\xEF\xBB\xBF[Options]" + newline + "Depth=32" + newline);
+    }
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsReportedAndNeverReplaced) {
+    TempDir dir;
+    {
+        std::ofstream big(dir.File("c.ini"), std::ios::binary);
+        big << "[Options]\nDepth=16\n";
+        big.seekp(TIniFile::kMaxIniFileSize);
+        big.put('\n');
+    }
+    TIniFile ini(dir.File("c.ini"));
+    EXPECT_EQ(ini.ReadInteger("Options", "Depth", 32), 32);
+    EXPECT_NE(ini.ReadProblem().find("more than such a file can be (1 MB at most)"),
+              std::string::npos);
+    EXPECT_THROW(ini.WriteInteger("Options", "Depth", 16), EIniFileException);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("c.ini")), TIniFile::kMaxIniFileSize + 1);
+
+    TIniFile missing(dir.File("none.ini"));
+    EXPECT_EQ(missing.ReadProblem(), "");
+}
+
+TEST(IniFile, AReadOnlyOrUnreadableFileIsLeftAsItIs) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    WriteText(dir.File("ro.ini"), "[Options]\nDepth=16\n");
+    fs::permissions(dir.File("ro.ini"),
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    WriteText(dir.File("hidden.ini"), "[Options]\nDepth=16\n");
+    fs::permissions(dir.File("hidden.ini"), fs::perms::owner_write);
+    fs::permissions(dir.Path, fs::perms::all);
+    testing_support::ExpectAsUnprivileged([&] {
+        const auto refused = [](TIniFile ini) {
+            try {
+                ini.WriteInteger("Options", "Depth", 32);
+            } catch (const EIniFileException& e) {
+                return e.Message == "Unable to write to " + ini.FileName;
+            }
+            return false;
+        };
+        return refused(TIniFile(dir.File("ro.ini"))) && refused(TIniFile(dir.File("hidden.ini"))) &&
+               ReadText(dir.File("ro.ini")) == "[Options]\nDepth=16\n" &&
+               std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()) == 2;
     });
 }
