@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using testing_support::HeadlessApp;
 using testing_support::Image;
@@ -85,6 +86,53 @@ protected:
                                                  << expected << " within 2 per channel";
     }
     return ::testing::AssertionSuccess();
+}
+
+// The CRC of PNG chunks (ISO 3309), so a made-up header is one libpng believes.
+uint32_t Crc32(const uint8_t* data, size_t size) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutBE32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (24 - 8 * i));
+}
+
+// A small PNG whose (correct) header claims side x side pixels: a decoder that trusts it
+// allocates side * side * 4 bytes before it finds the data missing.
+std::vector<uint8_t> HugePngHeader(uint32_t side) {
+    std::vector<uint8_t> png = rtl::EncodePNG(Coordinates(4, 4));
+    PutBE32(png, 16, side);
+    PutBE32(png, 20, side);
+    PutBE32(png, 29, Crc32(png.data() + 12, 17)); // type and data of IHDR
+    return png;
+}
+
+// A small JPEG whose frame header claims side x side pixels; libjpeg fills what is missing
+// with grey, so a decoder that trusts it writes every one of those pixels.
+std::vector<uint8_t> HugeJpegHeader(uint16_t side) {
+    std::vector<uint8_t> jpeg = rtl::EncodeJPEG(Coordinates(16, 16), 90);
+    for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            // Marker, length (2), precision (1), height (2), width (2).
+            jpeg[i + 5] = jpeg[i + 7] = static_cast<uint8_t>(side >> 8);
+            jpeg[i + 6] = jpeg[i + 8] = static_cast<uint8_t>(side & 0xFF);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+long PeakResidentKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -267,4 +315,76 @@ TEST_F(ImageListTest, EveryDrawOperation) {
                    0xFFFFFFFF, 0xFFFFFFFF, false, false, 3, 1);
     Screen->EndScene();
     EXPECT_TRUE(testing_support::MatchesGolden("imagelist_draws", Frame()));
+}
+
+// Pictures no device could take are refused from their headers alone: the check, the texture
+// loading and a picture file named by Filepath never decode them, so memory stays where it was
+// (a decode of one of them would add a gigabyte; the sanitizers' own overhead stays far below the
+// bound).
+TEST_F(ImageListTest, APictureLargerThanAnyTextureIsNeverDecoded) {
+    const long before = PeakResidentKb();
+    EXPECT_EQ(List->MaxTextureSide(), 4096);
+    const oil::ThemePicture hugePng{
+        "Sky", "TPNGObject", HugePngHeader(16384), 0, 0, rtl::clBlack, false, ""};
+    const oil::ThemePicture hugeJpeg{
+        "Stars", "TJPEGImage", HugeJpegHeader(16384), 0, 0, rtl::clBlack, false, ""};
+    for (const oil::ThemePicture& huge : {hugePng, hugeJpeg}) {
+        win::RecordedMessageBoxes().clear();
+        const std::vector<uint8_t> theme =
+            oil::WriteTheme({Png("a", Coordinates(8, 8), 8, 8), huge});
+        rtl::TMemoryStream stream;
+        stream.WriteBuffer(theme.data(), static_cast<int64_t>(theme.size()));
+        List->ImageList().LoadFromStream(stream);
+        EXPECT_EQ(List->ImageList().Problem(List->MaxTextureSide()),
+                  "item 1 (\"" + huge.Name +
+                      "\"): the picture is 16384 x 16384, larger than the largest texture "
+                      "(4096 x 4096)");
+        List->LoadTextures();
+        EXPECT_EQ(List->Items(1)->Texture(), nullptr);
+        EXPECT_EQ(win::RecordedMessageBoxes().size(), 1u);
+        EXPECT_EQ(win::RecordedMessageBoxes().empty() ? "" : win::RecordedMessageBoxes()[0].Text,
+                  "Error creating texture " + huge.Name +
+                      ": the picture is 16384 x 16384, larger than the largest texture (4096 x "
+                      "4096)");
+    }
+    // A picture file of that kind stays unread; the streamed picture serves.
+    testing_support::TempDir dir;
+    rtl::TMemoryStream file;
+    const std::vector<uint8_t> bytes = HugePngHeader(16384);
+    file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    file.SaveToFile(dir.File("huge.png"));
+    oil::ThemePicture fromFile = Png("file", Coordinates(8, 8), 0, 0);
+    fromFile.Filepath = dir.File("huge.png");
+    win::RecordedMessageBoxes().clear();
+    Load({fromFile});
+    EXPECT_NE(List->Items(0)->Texture(), nullptr);
+    EXPECT_EQ(List->Items(0)->PictureWidth, 8);
+    EXPECT_LT(PeakResidentKb() - before, 256 * 1024) << "a huge picture was decoded";
+}
+
+TEST_F(ImageListTest, APictureThatDoesNotDecodeIsNamedWithItsItem) {
+    std::vector<uint8_t> damaged = rtl::EncodePNG(Coordinates(64, 64));
+    const std::string text(damaged.begin(), damaged.end());
+    const size_t idat = text.find("IDAT");
+    ASSERT_NE(idat, std::string::npos);
+    for (size_t i = idat + 4; i < idat + 24; ++i)
+        damaged[i] ^= 0x5A;
+    TImageListCollection theme(List);
+    rtl::TMemoryStream stream;
+    const std::vector<uint8_t> bytes = oil::WriteTheme(
+        {Png("a", Coordinates(8, 8), 8, 8),
+         oil::ThemePicture{"Wall", "TPNGObject", damaged, 0, 0, rtl::clBlack, false, ""}});
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    theme.LoadFromStream(stream);
+    const std::string problem = theme.Problem(List->MaxTextureSide());
+    EXPECT_EQ(problem.rfind("item 1 (\"Wall\"): the picture does not decode (PNG: ", 0), 0u)
+        << problem;
+    // Checked aside, the list in use never changed; put in place, the lists trade items.
+    Load({Png("in use", Coordinates(8, 8), 8, 8)});
+    d3d::Texture* inUse = List->Items(0)->Texture();
+    EXPECT_EQ(List->Count(), 1);
+    List->ImageList().Exchange(theme);
+    EXPECT_EQ(List->Count(), 2);
+    EXPECT_EQ(theme.Items(0)->Texture(), inUse);
+    EXPECT_EQ(List->Items(1)->Name, "Wall");
 }
