@@ -1,6 +1,7 @@
 // The picture decoders (PNG, JPEG, BMP) on arbitrary bytes. A picture that will not decode
 // must come back empty, never crash or read out of bounds; one that does must hold exactly
 // its pixels.
+#include "platform/d3d/Device.h"
 #include "platform/rtl/Pictures.h"
 
 #include <cstdint>
@@ -9,9 +10,14 @@
 
 namespace {
 
-// Decoding is lazy: asking for the pixels is what runs the decoder.
+// Decoding is lazy: asking for the pixels is what runs the decoder. As in the game, the header
+// is read first, and a picture no texture could hold is never decoded.
 void Decode(rtl::TGraphic& graphic, const std::vector<uint8_t>& bytes) {
     graphic.LoadFromBytes(bytes);
+    long long width = 0, height = 0;
+    if (graphic.HeaderSize(width, height) &&
+        (width > d3d::kMaxTextureSize || height > d3d::kMaxTextureSize))
+        return;
     const rtl::TPixels& pixels = graphic.Pixels();
     if (graphic.Empty())
         return;
