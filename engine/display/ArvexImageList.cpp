@@ -156,6 +156,7 @@ void TImageListItem::LoadTexture() {
             return;
         }
     }
+    ReportedUnattached = false;
     FTextureWidth = std::max<int32_t>(2, static_cast<int32_t>(FTexture->Width()));
     FTextureHeight = std::max<int32_t>(2, static_cast<int32_t>(FTexture->Height()));
     PictureHeight = graphic->Height() > 0 ? graphic->Height() : 1;
@@ -358,9 +359,13 @@ std::string TImageListCollection::Problem(int32_t maxSide) const {
     rtl::DecodeInParallel(fitting);
     for (int i = 0; i < Count(); ++i) {
         const rtl::TGraphic* graphic = Items(i)->Picture().Graphic();
-        if (graphic && graphic->CanDecode() && graphic->Empty())
-            return "item " + std::to_string(i) + " (\"" + Items(i)->Name +
-                   "\"): the picture does not decode (" + graphic->DecodeError() + ")";
+        const std::string item = "item " + std::to_string(i) + " (\"" + Items(i)->Name + "\"): ";
+        if (!graphic || !graphic->CanDecode()) {
+            if (Items(i)->Filepath.empty()) // else the picture comes from that file
+                return item + "it holds no picture that can be drawn";
+        } else if (graphic->Empty()) {
+            return item + "the picture does not decode (" + graphic->DecodeError() + ")";
+        }
     }
     return {};
 }

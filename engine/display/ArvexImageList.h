@@ -102,6 +102,9 @@ public:
     int32_t PictureWidth = 0;
     std::string Filepath;
     bool Transparent = false;
+    // Set once a sprite has said that this picture has no texture, so that it is said once and
+    // not at every frame; a texture made again clears it.
+    bool ReportedUnattached = false;
 
 private:
     TArvexImageList* ImageList() const;
@@ -132,8 +135,9 @@ public:
     void Assign(const TImageListCollection& source);
 
     // What keeps the pictures from becoming textures no larger than maxSide a side, for the
-    // first item it finds: a picture larger than that (refused from its header, undecoded) or
-    // one whose data does not decode, as 'item 3 ("Wall"): the picture does not decode (...)'.
+    // first item it finds: a picture larger than that (refused from its header, undecoded), one
+    // whose data does not decode, as 'item 3 ("Wall"): the picture does not decode (...)', or no
+    // drawable picture at all (none, or an icon or metafile) and no Filepath to take one from.
     // Empty when every picture can be used. Decodes the pictures (on every core), so loading
     // their textures afterwards only uploads them.
     std::string Problem(int32_t maxSide) const;

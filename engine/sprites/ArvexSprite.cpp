@@ -314,8 +314,13 @@ void TSprite::Draw() {
     if (!Visible || !Image)
         return;
     if (!Image->Attached()) {
-        win::MessageBox(nullptr, "No ArvexImageList assigned to sprite!", "Error",
-                        win::MB_OKCANCEL);
+        // Once per picture: the sprites that use it are drawn every frame, and a modal box each
+        // time would leave the player nothing to do but kill the program.
+        if (!Image->ReportedUnattached) {
+            Image->ReportedUnattached = true;
+            win::MessageBox(nullptr, "No ArvexImageList assigned to sprite!", "Error",
+                            win::MB_OKCANCEL);
+        }
         return;
     }
     int64_t dx = rtl::RoundAway(X + OffsetX);

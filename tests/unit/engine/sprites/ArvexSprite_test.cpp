@@ -1,4 +1,5 @@
 #include "engine/sprites/ArvexSprite.h"
+#include "platform/win/Dialogs.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -210,5 +211,23 @@ TEST(ArvexSprite, DrawSkipsInvisibleAndImagelessSprites) {
     s.SetImage(pictures.Item(64, 64, 64, 64));
     s.Visible = false;
     s.Draw(); // invisible: nothing, not even the message
-    SUCCEED();
+    EXPECT_TRUE(win::RecordedMessageBoxes().empty());
+}
+
+// A picture without a texture is reported once, however many sprites show it and however many
+// frames draw them: a modal box at every frame would make the game unusable.
+TEST(ArvexSprite, APictureWithoutTextureIsReportedOnce) {
+    TArvexSprite manager(nullptr);
+    Pictures pictures;
+    TImageListItem* picture = pictures.Item(64, 64, 64, 64);
+    TSprite a(&manager), b(&manager);
+    a.SetImage(picture);
+    b.SetImage(picture);
+    win::RecordedMessageBoxes().clear();
+    for (int frame = 0; frame < 3; ++frame) {
+        a.Draw();
+        b.Draw();
+    }
+    ASSERT_EQ(win::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(win::RecordedMessageBoxes()[0].Text, "No ArvexImageList assigned to sprite!");
 }
