@@ -234,10 +234,6 @@ public:
     const int Fd;
 };
 
-} // namespace
-
-namespace {
-
 // WriteFileAtomic on the file that path finally names (target); messages name path.
 void ReplaceFile(const std::string& target, const std::string& path, const void* data,
                  size_t size) {
