@@ -8,6 +8,7 @@
 #include "platform/win/Application.h"
 #include "platform/win/Dialogs.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -227,7 +228,8 @@ bool TForm1::LoadTheme(bool starting) {
             why = "it holds " + std::to_string(theme.Count()) + " pictures, and the game needs " +
                   std::to_string(kThemePictures);
         else
-            why = theme.Problem(ArvexImageList1->MaxTextureSide());
+            why = theme.Problem(ArvexImageList1->MaxTextureSide(),
+                                std::max(kMinThemeDecodedSize, kThemeDecodedRatio * st.st_size));
     }
     if (why.empty()) {
         ArvexImageList1->ImageList().Exchange(theme);

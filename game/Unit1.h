@@ -110,6 +110,12 @@ public:
     // Sizes no file of its kind comes near; larger ones are refused before they are read.
     static constexpr int64_t kMaxLevelFileSize = 64 << 10;
     static constexpr int64_t kMaxThemeFileSize = int64_t{256} << 20;
+    // What a theme's pictures may take once decoded: 64 times the file, and 64 MB whatever the
+    // file (four times what the Space theme takes). Real pictures, drawn or photographed, unpack
+    // to far less than 64 times their size; a hostile one is made to unpack to far more, and
+    // a small file must not cost gigabytes.
+    static constexpr int64_t kThemeDecodedRatio = 64;
+    static constexpr int64_t kMinThemeDecodedSize = int64_t{64} << 20;
 
 private:
     // Loads a level, and on any failure (missing or damaged file) reports it and returns to the

@@ -6,6 +6,7 @@
 #include "platform/d3d/Device.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Streams.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Application.h"
 #include "platform/win/Dialogs.h"
@@ -347,15 +348,23 @@ void TImageListCollection::Assign(const TImageListCollection& source) {
     }
 }
 
-std::string TImageListCollection::Problem(int32_t maxSide) const {
+std::string TImageListCollection::Problem(int32_t maxSide, int64_t maxDecodedBytes) const {
     std::vector<const rtl::TGraphic*> fitting;
+    int64_t decodedBytes = 0;
     for (int i = 0; i < Count(); ++i) {
         std::string why;
         const rtl::TGraphic* graphic = Items(i)->Picture().Graphic();
         if (!FitsTexture(graphic, maxSide, why))
             return "item " + std::to_string(i) + " (\"" + Items(i)->Name + "\"): " + why;
+        long long width = 0, height = 0;
+        if (graphic && graphic->CanDecode() && graphic->HeaderSize(width, height))
+            decodedBytes += static_cast<int64_t>(width) * height * 4;
         fitting.push_back(graphic);
     }
+    if (decodedBytes > maxDecodedBytes)
+        return "its pictures would take " + rtl::FormatByteSize(decodedBytes) +
+               " once decoded, more than such a file may (" + rtl::FormatByteSize(maxDecodedBytes) +
+               " at most)";
     rtl::DecodeInParallel(fitting);
     for (int i = 0; i < Count(); ++i) {
         const rtl::TGraphic* graphic = Items(i)->Picture().Graphic();

@@ -138,9 +138,11 @@ public:
     // first item it finds: a picture larger than that (refused from its header, undecoded), one
     // whose data does not decode, as 'item 3 ("Wall"): the picture does not decode (...)', or no
     // drawable picture at all (none, or an icon or metafile) and no Filepath to take one from.
-    // Empty when every picture can be used. Decodes the pictures (on every core), so loading
-    // their textures afterwards only uploads them.
-    std::string Problem(int32_t maxSide) const;
+    // Also, before anything is decoded, pictures that would take more than maxDecodedBytes
+    // together once decoded (from their headers). Empty when every picture can be used.
+    // Decodes the pictures (on every core), so loading their textures afterwards only uploads
+    // them.
+    std::string Problem(int32_t maxSide, int64_t maxDecodedBytes = INT64_MAX) const;
 
 private:
     TArvexImageList* FOwner;

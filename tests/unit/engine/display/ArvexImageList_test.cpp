@@ -388,3 +388,23 @@ TEST_F(ImageListTest, APictureThatDoesNotDecodeIsNamedWithItsItem) {
     EXPECT_EQ(theme.Items(0)->Texture(), inUse);
     EXPECT_EQ(List->Items(1)->Name, "Wall");
 }
+
+// Pictures that each fit a texture but together would take far more memory than their file
+// could honestly hold are refused from their headers too, before any is decoded.
+TEST_F(ImageListTest, PicturesTooLargeTogetherAreRefusedBeforeDecoding) {
+    const long before = PeakResidentKb();
+    std::vector<oil::ThemePicture> pictures;
+    for (const char* name : {"a", "b", "c"})
+        pictures.push_back(oil::ThemePicture{name, "TPNGObject", HugePngHeader(4096), 0, 0,
+                                             rtl::clBlack, false, ""});
+    const std::vector<uint8_t> bytes = oil::WriteTheme(pictures);
+    rtl::TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TImageListCollection theme(List);
+    theme.LoadFromStream(stream);
+    EXPECT_EQ(theme.Problem(4096, int64_t{64} << 20),
+              "its pictures would take 192 MB once decoded, more than such a file may (64 MB at "
+              "most)");
+    EXPECT_FALSE(theme.Items(0)->Picture().Graphic()->Decoded());
+    EXPECT_LT(PeakResidentKb() - before, 128 * 1024);
+}
