@@ -1,4 +1,5 @@
 #include "engine/sprites/ArvexSprite.h"
+#include "platform/win/Dialogs.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -209,6 +210,10 @@ TEST(ArvexSprite, DrawSkipsInvisibleAndImagelessSprites) {
     Pictures pictures;
     s.SetImage(pictures.Item(64, 64, 64, 64));
     s.Visible = false;
-    s.Draw(); // invisible: nothing, not even the message
-    SUCCEED();
+    win::RecordedMessageBoxes().clear();
+    s.Draw(); // invisible: nothing, not even the message about the missing texture
+    EXPECT_TRUE(win::RecordedMessageBoxes().empty());
+    s.Visible = true;
+    s.Draw();
+    EXPECT_EQ(win::RecordedMessageBoxes().size(), 1u);
 }
