@@ -330,21 +330,21 @@ TEST_F(GUITest, FocusedButtonsClickOnReturnAndSpaceAndReadOnlyEditsTakeNoKeys) {
 }
 
 TEST_F(GUITest, CaseFiltersRejectOrConvert) {
-    Font->SetCharacters("aAbB");
+    Font->SetCharacters("aAbB1");
     auto* edit = new TArvexEdit(List);
     GUI->FocusId = edit->Id;
     const auto typed = [&](uint8_t filter) {
         edit->Text.clear();
         edit->CaretPos = 0;
         edit->CharFilter = filter;
-        for (char c : std::string("aB"))
+        for (char c : std::string("aB1"))
             Key(win::WM_CHAR, static_cast<uint16_t>(c));
         return edit->Text;
     };
     EXPECT_EQ(typed(cfUpperOnly), "B");
     EXPECT_EQ(typed(cfLowerOnly), "a");
-    EXPECT_EQ(typed(cfToLower), "ab");
-    EXPECT_EQ(typed(cfToUpper), "AB");
+    EXPECT_EQ(typed(cfToLower), "ab1");
+    EXPECT_EQ(typed(cfToUpper), "AB1");
 }
 
 TEST_F(GUITest, AnimationSpeedCountsTenthsAndAResetKeepsTheTickCount) {
