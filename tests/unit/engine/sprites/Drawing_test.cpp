@@ -40,14 +40,15 @@ rtl::TPixels Ring() {
     return p;
 }
 
-// 16 x 16, transparent but for column 5: which texel a scan meets shows where it started.
+// 16 x 16, transparent but for rows 9 to 11 of column 5: which texel a scan meets shows where
+// it started.
 rtl::TPixels Bar() {
     rtl::TPixels p;
     p.Width = 16;
     p.Height = 16;
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            p.Argb.push_back(x == 5 ? 0xFFFFFFFFu : 0u);
+            p.Argb.push_back(x == 5 && y >= 9 && y <= 11 ? 0xFFFFFFFFu : 0u);
     return p;
 }
 
@@ -296,8 +297,11 @@ TEST_F(DrawingTest, TheDrawAreaCullsOnlySpritesEntirelyOutsideIt) {
 TEST_F(DrawingTest, PixelScansStartOneTexelInAndMirroredOnesFromTheOtherSide) {
     struct Hit : TSprite {
         using TSprite::TSprite;
-        void OnCollision(TSprite*, int32_t x, int32_t) override { X0 = x; }
-        int32_t X0 = -1;
+        void OnCollision(TSprite*, int32_t x, int32_t y) override {
+            X0 = x;
+            Y0 = y;
+        }
+        int32_t X0 = -1, Y0 = -1;
     };
     Hit bar(Sprites), block(Sprites);
     bar.SetImage(List->Items(2));
@@ -307,12 +311,21 @@ TEST_F(DrawingTest, PixelScansStartOneTexelInAndMirroredOnesFromTheOtherSide) {
         s->SetX(0);
         s->SetY(0);
     }
-    // The scan reads texel column + 1 at each pixel: the bar's column 5 is met at x 4.
+    // The scan reads texel column + 1 and row + 1 at each pixel: the mark is met at (4, 8).
     bar.Collision(&block);
     EXPECT_EQ(bar.X0, 4);
-    // Mirrored, pixel x reads texel 15 - x: column 5 is met at x 10.
+    EXPECT_EQ(bar.Y0, 8);
+    // Mirrored, pixel x reads texel column 15 - x: column 5 is met at x 10.
     bar.MirrorX = true;
     bar.X0 = -1;
     bar.Collision(&block);
     EXPECT_EQ(bar.X0, 10);
+    EXPECT_EQ(bar.Y0, 8);
+    // Upside down, pixel y reads texel row 15 - y: row 11 is met first, at y 4.
+    bar.MirrorX = false;
+    bar.MirrorY = true;
+    bar.Y0 = -1;
+    bar.Collision(&block);
+    EXPECT_EQ(bar.X0, 4);
+    EXPECT_EQ(bar.Y0, 4);
 }
