@@ -186,6 +186,21 @@ TEST_F(ImageListTest, BlackKeyRemovesExactBlackOnly) {
     EXPECT_TRUE(Near(frame.At(3, 0), 0xFFFFFFFFu));
 }
 
+TEST_F(ImageListTest, AColouredKeyIsReadAsATColorWithRedLowest) {
+    rtl::TPixels p = Coordinates(2, 1);
+    p.Argb = {0xFFFF0000, 0xFF0000FF}; // red, blue
+    oil::ThemePicture picture = Png("k", p, 2, 1, true);
+    picture.TransparentColor = 0x0000FF; // a TColor keeps red in its low byte
+    Load({picture});
+    Screen->BeginScene();
+    Screen->Clear(0, 255, 0, 255);
+    List->Items(0)->Draw(0, 0, 0);
+    Screen->EndScene();
+    const Image frame = Frame();
+    EXPECT_EQ(frame.At(0, 0), 0xFF00FF00u) << "red is the key";
+    EXPECT_TRUE(Near(frame.At(1, 0), 0xFF0000FFu)) << "blue stays";
+}
+
 TEST_F(ImageListTest, ABackgroundFillsTheScreenAndTextureCoordinatesStopAtThePicture) {
     Open(1024, 768);
     Load({Png("bg", Coordinates(1024, 768), 1024, 768)});
