@@ -129,6 +129,9 @@ void TImageListItem::LoadTexture() {
             return;
         }
     }
+    // The texture keeps its own copy of the texels (and keeps it through device resets), so
+    // the decoded picture would only be a second one.
+    graphic->ReleasePixels();
     FTextureWidth = std::max<int32_t>(2, static_cast<int32_t>(FTexture->Width()));
     FTextureHeight = std::max<int32_t>(2, static_cast<int32_t>(FTexture->Height()));
     PictureHeight = graphic->Height() > 0 ? graphic->Height() : 1;
@@ -349,10 +352,11 @@ void TArvexImageList::LoadTextures() {
     if (!FArvexScreen->Device())
         return;
     // Decoding the pictures is most of the work; it runs on every core before the textures are
-    // made one by one.
+    // made one by one. Items that have their texture already need no pixels.
     std::vector<const rtl::TGraphic*> graphics;
     for (int i = 0; i < FImageList->Count(); ++i)
-        graphics.push_back(FImageList->Items(i)->Picture().Graphic());
+        if (!FImageList->Items(i)->Texture())
+            graphics.push_back(FImageList->Items(i)->Picture().Graphic());
     rtl::DecodeInParallel(graphics);
     for (int i = 0; i < FImageList->Count(); ++i)
         FImageList->Items(i)->LoadTexture();
