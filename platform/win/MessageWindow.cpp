@@ -333,6 +333,7 @@ int ShowMessageWindow(void* parent, const std::string& caption, const std::strin
     // would leave it wrong if lost: its size and focus, keys let go, a request to quit.
     std::vector<SDL_Event> keep;
     bool closedHere = false;
+    bool focusAsked = false;
     int answer = 0;
     bool repaint = true;
     while (answer == 0) {
@@ -363,6 +364,13 @@ int ShowMessageWindow(void* parent, const std::string& caption, const std::strin
             } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                        e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 repaint = true;
+                // A window manager that frames the box only now may have kept the keyboard
+                // elsewhere; once the box is on the screen, ask again.
+                if (!focusAsked && e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                    focusAsked = true;
+                    SDL_RaiseWindow(window);
+                    SDL_SetWindowInputFocus(window);
+                }
             }
             break;
         case SDL_KEYDOWN: {

@@ -4,6 +4,8 @@
 # program with a theme it cannot use, each showing two boxes in a row:
 #   a missing theme file: its box answered with Return, the next one with a click on OK;
 #   a damaged theme file: its OK/Cancel box answered with Escape, the next one with Return.
+#   the missing theme again under a window manager (openbox), which frames the boxes and
+#   decides who gets the keyboard: Return, then a click.
 # Each start must end with exit status 1 (the game cannot run without its theme) once the boxes
 # are answered. A picture of the first box is left as message-box-xvfb.png.
 set -eu
@@ -13,12 +15,15 @@ HERE=$(dirname "$PROGRAM")
 
 GAME=$(mktemp -d)
 GAME_PID=""
+WM_PID=""
 . "$(dirname "$0")/xvfb.sh"
 cleanup() {
     # Never "kill 0": that would be the whole process group, the test runner included.
-    if [ -n "$GAME_PID" ]; then
-        kill "$GAME_PID" 2>/dev/null || true
-    fi
+    for P in "$GAME_PID" "$WM_PID"; do
+        if [ -n "$P" ]; then
+            kill "$P" 2>/dev/null || true
+        fi
+    done
     stop_xvfb
     rm -rf "$GAME"
 }
@@ -110,3 +115,20 @@ xdotool key Return
 gone
 expect_exit 1
 echo "damaged theme: both boxes answered, exit status 1"
+
+openbox >/dev/null 2>&1 &
+WM_PID=$!
+sleep 1
+printf '[Options]\nFull=0\nMusic=0\nTheme=Nowhere\n' > "$GAME/Config.ini"
+"$GAME/kosmorra" &
+GAME_PID=$!
+find_box Trundlo
+sleep 0.5
+xdotool key Return
+gone
+find_box Kosmorra
+sleep 0.5
+click_ok
+gone
+expect_exit 1
+echo "under a window manager: both boxes answered, exit status 1"
