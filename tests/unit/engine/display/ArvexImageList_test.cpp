@@ -216,6 +216,27 @@ TEST_F(ImageListTest, ABackgroundFillsTheScreenAndTextureCoordinatesStopAtThePic
         << "the last pixel is the picture's last";
 }
 
+TEST_F(ImageListTest, OnceTheTextureHoldsThePixelsThePictureKeepsOnlyItsFileThroughResets) {
+    Load({Png("a", Coordinates(200, 100), 200, 100)});
+    TImageListItem* item = List->Items(0);
+    const rtl::TGraphic* graphic = item->Picture().Graphic();
+    ASSERT_NE(item->Texture(), nullptr);
+    EXPECT_FALSE(graphic->Decoded()) << "the decoded pixels were let go";
+    EXPECT_FALSE(graphic->FileBytes().empty());
+    EXPECT_EQ(item->Picture().Width(), 200);
+
+    Screen->ResetDevice();
+    EXPECT_FALSE(graphic->Decoded()) << "a reset keeps the texture and decodes nothing";
+    EXPECT_EQ(item->PictureWidth, 200);
+    EXPECT_EQ(item->TileRows, 1);
+    Screen->BeginScene();
+    Screen->Clear(0, 0, 0, 255);
+    item->Draw(0, 0, 0);
+    Screen->EndScene();
+    const std::vector<uint32_t> frame = Screen->Device()->ReadBackBuffer();
+    EXPECT_TRUE(Near(frame[99 * 256 + 199], 0xFFC76340u)) << "drawn from the kept texture";
+}
+
 TEST_F(ImageListTest, TileSizesOfZeroTakeThePictureOnceItIsKnown) {
     Load({Png("z", Coordinates(40, 30), 0, 0)});
     TImageListItem* item = List->Items(0);
