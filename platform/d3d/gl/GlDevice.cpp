@@ -2,11 +2,15 @@
 
 #include "platform/d3d/PixelFormats.h"
 #include "platform/win/Forms.h"
+#include "platform/win/X11Window.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <epoxy/gl.h>
+#include <filesystem>
+#include <string>
 
 namespace d3d {
 
@@ -172,9 +176,33 @@ struct GlDevice::Objects {
     GLuint LastTexture = 0;
     static constexpr GLsizeiptr kRingBytes = 32768 * sizeof(TLVertex);
     GLsizeiptr RingOffset = 0;
+    // Triangles of draws in the Last state, not yet handed to GL.
+    std::vector<TLVertex> Batch;
 };
 
-std::unique_ptr<GlDevice> GlDevice::Create(HWND window) {
+bool GlDevice::IsCpuRenderer(const char* renderer) {
+    if (!renderer)
+        return false;
+    const std::string name = renderer;
+    for (const char* rasterizer : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (name.find(rasterizer) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool GlDevice::GpuPresent(const char* devices) {
+    const char* software = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (software && *software && std::string(software) != "0")
+        return false;
+    std::error_code error;
+    const std::filesystem::path root = devices;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "dri", error))
+        if (entry.path().filename().string().rfind("renderD", 0) == 0)
+            return true;
+    return std::filesystem::exists(root / "nvidia0", error);
+}
+
+std::unique_ptr<GlDevice> GlDevice::Create(HWND window, bool acceptCpuRenderer) {
     auto* form = dynamic_cast<win::TForm*>(window);
     if (!form)
         return nullptr;
@@ -182,17 +210,43 @@ std::unique_ptr<GlDevice> GlDevice::Create(HWND window) {
     auto* sdlWindow = static_cast<SDL_Window*>(form->NativeWindow());
     if (!sdlWindow || !(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL))
         return nullptr;
+    // Whatever goes wrong from here, the window goes back to a plain one, which takes the
+    // driver out of the process again: a CPU rasterizer alone holds tens of megabytes.
+    const auto refuse = [&](SDL_GLContext context) {
+        if (context) {
+            SDL_GL_MakeCurrent(sdlWindow, nullptr);
+            SDL_GL_DeleteContext(context);
+        }
+        form->RemakeWithoutOpenGL();
+        return nullptr;
+    };
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0); // depth lives in the framebuffer object
-    SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+    SDL_GLContext context = nullptr;
+    {
+        win::x11::ErrorTrap trap;
+        context = SDL_GL_CreateContext(sdlWindow);
+        if (trap.Caught(sdlWindow))
+            return refuse(context);
+    }
     if (!context)
-        return nullptr;
+        return refuse(context);
+    // The renderer's name is read through SDL, not libepoxy: libepoxy keeps the GL library it
+    // opens for good, so it must not be touched before the device is sure to be kept.
+    using GetString = const GLubyte* (*)(GLenum);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const auto* renderer = getString ? getString(GL_RENDERER) : nullptr;
+    if (!renderer || (!acceptCpuRenderer && IsCpuRenderer(reinterpret_cast<const char*>(renderer))))
+        return refuse(context);
     std::unique_ptr<GlDevice> device(new GlDevice(window, context));
-    if (!device->Setup())
+    if (!device->Setup()) {
+        device.reset();
+        form->RemakeWithoutOpenGL();
         return nullptr;
+    }
     return device;
 }
 
@@ -289,8 +343,9 @@ void GlDevice::ReleaseTargets() {
 
 HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
     MakeCurrent();
-    ReleaseTargets();
     Objects& gl = *FGl;
+    gl.Batch.clear(); // the target it was meant for goes
+    ReleaseTargets();
     gl.Drawing = false;
     FFormat = params.BackBufferFormat;
     FWidth = static_cast<int>(params.BackBufferWidth);
@@ -342,6 +397,7 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
 
 void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
     MakeCurrent();
+    Flush();
     FGl->Drawing = false;
     glBindFramebuffer(GL_FRAMEBUFFER, FGl->Framebuffer);
     GLbitfield bits = 0;
@@ -400,12 +456,43 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
     return data->Name;
 }
 
+bool GlDevice::Batches(const DrawState& state) const {
+    const Objects& gl = *FGl;
+    if (!gl.Drawing || gl.Batch.empty() || !(state == gl.Last))
+        return false;
+    // A texture changed since the batch began must go up first, after the draws of its old
+    // texels.
+    if (!state.BoundTexture)
+        return true;
+    const auto* data = dynamic_cast<const GlTextureData*>(state.BoundTexture->Backend.get());
+    return data && data->Revision == state.BoundTexture->Revision();
+}
+
 void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawState& state) {
     MakeCurrent();
     Objects& gl = *FGl;
-    // Quads come one draw at a time and most of them change nothing but the vertices and
-    // perhaps the texture: only what differs from the last draw is passed to GL, whose
-    // per-call work is what such a stream of small draws costs.
+    if (count < 3)
+        return;
+    // The engine draws quad after quad, most of them in the state of the one before: those
+    // become one triangle list and one draw call, GL's per-call cost being what a frame of
+    // small quads spends its time on (on a CPU rasterizer as on a GPU's driver).
+    if (!Batches(state)) {
+        Flush();
+        ApplyState(state);
+    }
+    for (UINT i = 1; i + 1 < count; ++i) {
+        gl.Batch.push_back(vertices[0]);
+        gl.Batch.push_back(vertices[i]);
+        gl.Batch.push_back(vertices[i + 1]);
+    }
+    if (static_cast<GLsizeiptr>((gl.Batch.size() + 3 * count) * sizeof(TLVertex)) >
+        Objects::kRingBytes)
+        Flush();
+}
+
+void GlDevice::ApplyState(const DrawState& state) {
+    Objects& gl = *FGl;
+    // Only what differs from the last draw is passed to GL.
     const bool fresh = !gl.Drawing;
     const DrawState& last = gl.Last;
     if (fresh) {
@@ -467,26 +554,33 @@ void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawS
             glCullFace(state.Cull == D3DCULL_CW ? GL_FRONT : GL_BACK);
     }
     gl.Last = state;
+}
 
+void GlDevice::Flush() {
+    Objects& gl = *FGl;
+    if (gl.Batch.empty())
+        return;
     // Vertices go into a ring: appended after the previous draw's, the buffer is renewed
     // only when full, so GL never waits for a draw still reading it.
-    const auto bytes = static_cast<GLsizeiptr>(count * sizeof(TLVertex));
-    if (bytes > Objects::kRingBytes)
-        return; // more than a draw of 0x144 vertices from the screen's buffer can hold
+    const auto bytes = static_cast<GLsizeiptr>(gl.Batch.size() * sizeof(TLVertex));
     if (gl.RingOffset + bytes > Objects::kRingBytes) {
         glBufferData(GL_ARRAY_BUFFER, Objects::kRingBytes, nullptr, GL_STREAM_DRAW);
         gl.RingOffset = 0;
     }
-    glBufferSubData(GL_ARRAY_BUFFER, gl.RingOffset, bytes, vertices);
-    glDrawArrays(GL_TRIANGLE_FAN, static_cast<GLint>(gl.RingOffset / sizeof(TLVertex)),
-                 static_cast<GLsizei>(count));
-    gl.RingOffset += bytes;
+    if (bytes <= Objects::kRingBytes) {
+        glBufferSubData(GL_ARRAY_BUFFER, gl.RingOffset, bytes, gl.Batch.data());
+        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(gl.RingOffset / sizeof(TLVertex)),
+                     static_cast<GLsizei>(gl.Batch.size()));
+        gl.RingOffset += bytes;
+    }
+    gl.Batch.clear();
 }
 
 // ---- Presenting and reading back ---------------------------------------------------------------
 
 HRESULT GlDevice::PresentFrame() {
     MakeCurrent();
+    Flush();
     Objects& gl = *FGl;
     gl.Drawing = false;
     // Keep what is shown for front-buffer reads; the back buffer keeps its contents.
@@ -498,7 +592,7 @@ HRESULT GlDevice::PresentFrame() {
 
     auto* window = static_cast<SDL_Window*>(Window().NativeWindow());
     int width = 0, height = 0;
-    if (!window || !Window().DrawableSize(width, height))
+    if (!window || !Window().PresentArea(width, height))
         return D3D_OK;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_BLEND);
@@ -541,6 +635,7 @@ HRESULT GlDevice::PresentFrame() {
 
 std::vector<uint32_t> GlDevice::ReadFramebuffer(unsigned framebuffer) {
     MakeCurrent();
+    Flush();
     FGl->Drawing = false;
     std::vector<uint32_t> argb(static_cast<size_t>(FWidth) * FHeight);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
@@ -568,6 +663,7 @@ void GlDevice::FillCaps(D3DCAPS8& caps) const {
 void GlDevice::ForgetResource(Resource& resource) {
     if (auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get())) {
         MakeCurrent();
+        Flush(); // draws waiting may sample it
         glDeleteTextures(1, &data->Name);
         if (FGl->LastTexture == data->Name)
             FGl->LastTexture = 0;
