@@ -138,9 +138,16 @@ void TForm::SetClientSize(int width, int height) {
 }
 
 TRect TForm::WindowRect() const {
-    TRect r;
-    if (!FWindow)
+    if (!FWindow) {
+        // Where the window will be made: centred on the first display, as Handle() makes it.
+        SDL_Rect display;
+        if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDisplayBounds(0, &display) == 0) {
+            const int x = display.x + (display.w - FClientWidth) / 2;
+            const int y = display.y + (display.h - FClientHeight) / 2;
+            return TRect{x, y, x + FClientWidth, y + FClientHeight};
+        }
         return TRect{0, 0, FClientWidth, FClientHeight};
+    }
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(sdl(FWindow), &x, &y);
     SDL_GetWindowSize(sdl(FWindow), &w, &h);
