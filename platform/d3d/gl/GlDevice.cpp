@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <epoxy/gl.h>
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace d3d {
@@ -37,32 +39,46 @@ void main() {
 }
 )";
 
-const char* kDrawFragment = R"(#version 330 core
+// The fragment shader is made for each combination of stage-0 operations the engine uses, as
+// straight-line code: on a CPU rasterizer every instruction of it runs for every pixel, and
+// uniform-driven branches cost as much as the sampling.
+const char* kDrawFragmentHead = R"(#version 330 core
 noperspective in vec4 vColour;
 noperspective in vec2 vTexCoord;
 uniform sampler2D uTexture;
-uniform bool uTextured;
-uniform ivec3 uColourStage; // operation, argument 1, argument 2
-uniform ivec3 uAlphaStage;
+uniform vec2 uLean;
 out vec4 fColour;
-vec4 Argument(int a, vec4 texel) { return a == 2 ? texel : vColour; }
-vec4 Operate(ivec3 stage, vec4 texel) {
-    vec4 a1 = Argument(stage.y, texel);
-    vec4 a2 = Argument(stage.z, texel);
-    if (stage.x == 2) return a1;
-    if (stage.x == 3) return a2;
-    if (stage.x == 4) return a1 * a2;
-    return vColour; // a disabled stage 0 passes the diffuse colour on
-}
 void main() {
-    // Samples are taken a thousandth of a texel after the interpolated position, as on the
-    // software device, so that one falling exactly on a texel boundary belongs to the texel
-    // after it however the interpolation rounded.
-    vec2 lean = vec2(1.0 / 1024.0) / vec2(textureSize(uTexture, 0));
-    vec4 texel = uTextured ? texture(uTexture, vTexCoord + lean) : vec4(1.0);
-    fColour = vec4(Operate(uColourStage, texel).rgb, Operate(uAlphaStage, texel).a);
-}
 )";
+
+// What stage 0 computes for one operation and its arguments; a disabled stage (or one we do not
+// do) passes the diffuse colour on.
+std::string StageExpression(D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
+    const auto argument = [](DWORD a) { return a == D3DTA_TEXTURE ? "texel" : "vColour"; };
+    switch (op) {
+    case D3DTOP_SELECTARG1:
+        return argument(arg1);
+    case D3DTOP_SELECTARG2:
+        return argument(arg2);
+    case D3DTOP_MODULATE:
+        return std::string(argument(arg1)) + " * " + argument(arg2);
+    default:
+        return "vColour";
+    }
+}
+
+std::string DrawFragmentSource(const DrawState& state) {
+    std::string source = kDrawFragmentHead;
+    // Samples are taken a thousandth of a texel after the interpolated position (uLean), as on
+    // the software device, so that one falling exactly on a texel boundary belongs to the
+    // texel after it however the interpolation rounded.
+    source += state.BoundTexture ? "    vec4 texel = texture(uTexture, vTexCoord + uLean);\n"
+                                 : "    vec4 texel = vec4(1.0);\n";
+    source += "    fColour = vec4((" +
+              StageExpression(state.ColorOp, state.ColorArg1, state.ColorArg2) + ").rgb, (" +
+              StageExpression(state.AlphaOp, state.AlphaArg1, state.AlphaArg2) + ").a);\n}\n";
+    return source;
+}
 
 const char* kPresentVertex = R"(#version 330 core
 out vec2 vTexCoord;
@@ -162,8 +178,13 @@ GLint Filter(D3DTEXTUREFILTERTYPE f) {
 } // namespace
 
 struct GlDevice::Objects {
-    GLuint DrawProgram = 0;
-    GLint TargetSize = -1, Textured = -1, ColourStage = -1, AlphaStage = -1;
+    struct DrawProgram {
+        GLuint Name = 0;
+        GLint TargetSize = -1, Lean = -1;
+    };
+    // By fragment shader source; made when first needed.
+    std::map<std::string, DrawProgram> DrawPrograms;
+    DrawProgram* Current = nullptr;
     GLuint PresentProgram = 0;
     GLint Gamma = -1;
     GLuint Vao = 0, Vbo = 0, EmptyVao = 0, Sampler = 0, Ramp = 0;
@@ -174,10 +195,17 @@ struct GlDevice::Objects {
     bool Drawing = false;
     DrawState Last;
     GLuint LastTexture = 0;
+    GLint SamplerMin = -1, SamplerMag = -1; // the filters the sampler holds; -1 not set yet
     static constexpr GLsizeiptr kRingBytes = 32768 * sizeof(TLVertex);
     GLsizeiptr RingOffset = 0;
-    // Triangles of draws in the Last state, not yet handed to GL.
+    // Draws not yet handed to GL: their triangles, and runs of them that share a state.
+    struct Run {
+        DrawState State;
+        size_t First = 0;
+        size_t Count = 0;
+    };
     std::vector<TLVertex> Batch;
+    std::vector<Run> Runs;
 };
 
 bool GlDevice::IsCpuRenderer(const char* renderer) {
@@ -258,7 +286,8 @@ GlDevice::~GlDevice() {
     for (Resource* r : Resources())
         ForgetResource(*r);
     ReleaseTargets();
-    glDeleteProgram(FGl->DrawProgram);
+    for (auto& [source, program] : FGl->DrawPrograms)
+        glDeleteProgram(program.Name);
     glDeleteProgram(FGl->PresentProgram);
     glDeleteVertexArrays(1, &FGl->Vao);
     glDeleteVertexArrays(1, &FGl->EmptyVao);
@@ -280,16 +309,11 @@ bool GlDevice::Setup() {
     if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 33)
         return false;
     Objects& gl = *FGl;
-    gl.DrawProgram = Link(kDrawVertex, kDrawFragment);
     gl.PresentProgram = Link(kPresentVertex, kPresentFragment);
-    if (!gl.DrawProgram || !gl.PresentProgram)
+    // The engine's usual state made now, so that a driver that cannot compile it is found out
+    // before the device is taken.
+    if (!gl.PresentProgram || !UseProgramFor(DrawState{}))
         return false;
-    gl.TargetSize = glGetUniformLocation(gl.DrawProgram, "uTargetSize");
-    gl.Textured = glGetUniformLocation(gl.DrawProgram, "uTextured");
-    gl.ColourStage = glGetUniformLocation(gl.DrawProgram, "uColourStage");
-    gl.AlphaStage = glGetUniformLocation(gl.DrawProgram, "uAlphaStage");
-    glUseProgram(gl.DrawProgram);
-    glUniform1i(glGetUniformLocation(gl.DrawProgram, "uTexture"), 0);
     glUseProgram(gl.PresentProgram);
     glUniform1i(glGetUniformLocation(gl.PresentProgram, "uPicture"), 0);
     glUniform1i(glGetUniformLocation(gl.PresentProgram, "uRamp"), 1);
@@ -345,6 +369,7 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
     MakeCurrent();
     Objects& gl = *FGl;
     gl.Batch.clear(); // the target it was meant for goes
+    gl.Runs.clear();
     ReleaseTargets();
     gl.Drawing = false;
     FFormat = params.BackBufferFormat;
@@ -421,7 +446,7 @@ void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
 // ---- Drawing
 // --------------------------------------------------------------------------------------
 
-unsigned GlDevice::BindTexture(const Texture& texture) {
+unsigned GlDevice::BindTexture(const Texture& texture, bool refresh) {
     // Only the reader is const: the GL copy is the device's own.
     auto& resource = const_cast<Texture&>(texture);
     auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get());
@@ -432,9 +457,11 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
         glBindTexture(GL_TEXTURE_2D, data->Name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     }
-    const bool upload = data->Revision != texture.Revision();
-    if (data->Name != FGl->LastTexture || upload)
+    const bool upload = refresh && data->Revision != texture.Revision();
+    if (data->Name != FGl->LastTexture || upload) {
         glBindTexture(GL_TEXTURE_2D, data->Name);
+        FGl->LastTexture = data->Name;
+    }
     if (upload) {
         const int w = static_cast<int>(texture.Width()), h = static_cast<int>(texture.Height());
         // Every format goes up as ARGB made by the conversions the software device uses, so
@@ -456,16 +483,29 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
     return data->Name;
 }
 
-bool GlDevice::Batches(const DrawState& state) const {
-    const Objects& gl = *FGl;
-    if (!gl.Drawing || gl.Batch.empty() || !(state == gl.Last))
+bool GlDevice::UseProgramFor(const DrawState& state) {
+    Objects& gl = *FGl;
+    const std::string source = DrawFragmentSource(state);
+    auto found = gl.DrawPrograms.find(source);
+    if (found == gl.DrawPrograms.end()) {
+        Objects::DrawProgram made;
+        made.Name = Link(kDrawVertex, source.c_str());
+        if (!made.Name)
+            return false;
+        made.TargetSize = glGetUniformLocation(made.Name, "uTargetSize");
+        made.Lean = glGetUniformLocation(made.Name, "uLean");
+        glUseProgram(made.Name);
+        glUniform1i(glGetUniformLocation(made.Name, "uTexture"), 0);
+        found = gl.DrawPrograms.emplace(source, made).first;
+        gl.Current = nullptr;
+    }
+    Objects::DrawProgram& program = found->second;
+    if (&program == gl.Current)
         return false;
-    // A texture changed since the batch began must go up first, after the draws of its old
-    // texels.
-    if (!state.BoundTexture)
-        return true;
-    const auto* data = dynamic_cast<const GlTextureData*>(state.BoundTexture->Backend.get());
-    return data && data->Revision == state.BoundTexture->Revision();
+    glUseProgram(program.Name);
+    glUniform2f(program.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
+    gl.Current = &program;
+    return true;
 }
 
 void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawState& state) {
@@ -473,18 +513,26 @@ void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawS
     Objects& gl = *FGl;
     if (count < 3)
         return;
-    // The engine draws quad after quad, most of them in the state of the one before: those
-    // become one triangle list and one draw call, GL's per-call cost being what a frame of
-    // small quads spends its time on (on a CPU rasterizer as on a GPU's driver).
-    if (!Batches(state)) {
-        Flush();
-        ApplyState(state);
+    // The engine draws quad after quad. They wait here, as one list of triangles and runs of
+    // them in one state, until something needs their result; then the list goes up at once and
+    // each run is one draw call. A driver that queues work (llvmpipe bins a whole frame) would
+    // otherwise be made to catch up at every small upload.
+    if (state.BoundTexture) {
+        const auto* data = dynamic_cast<const GlTextureData*>(state.BoundTexture->Backend.get());
+        if (!data || data->Revision != state.BoundTexture->Revision()) {
+            // The texels as they are now go up now, after the draws of the old ones.
+            Flush();
+            BindTexture(*state.BoundTexture, true);
+        }
     }
+    if (gl.Runs.empty() || !(gl.Runs.back().State == state))
+        gl.Runs.push_back(Objects::Run{state, gl.Batch.size(), 0});
     for (UINT i = 1; i + 1 < count; ++i) {
         gl.Batch.push_back(vertices[0]);
         gl.Batch.push_back(vertices[i]);
         gl.Batch.push_back(vertices[i + 1]);
     }
+    gl.Runs.back().Count += 3 * (count - 2);
     if (static_cast<GLsizeiptr>((gl.Batch.size() + 3 * count) * sizeof(TLVertex)) >
         Objects::kRingBytes)
         Flush();
@@ -499,8 +547,6 @@ void GlDevice::ApplyState(const DrawState& state) {
         gl.LastTexture = 0;
         glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
         glViewport(0, 0, FWidth, FHeight);
-        glUseProgram(gl.DrawProgram);
-        glUniform2f(gl.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
         glActiveTexture(GL_TEXTURE0);
         glBindSampler(0, gl.Sampler);
         glBindVertexArray(gl.Vao);
@@ -509,22 +555,32 @@ void GlDevice::ApplyState(const DrawState& state) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
         gl.Drawing = true;
     }
-    if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr))
-        glUniform1i(gl.Textured, state.BoundTexture ? 1 : 0);
-    if (fresh || last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
-        last.ColorArg2 != state.ColorArg2)
-        glUniform3i(gl.ColourStage, static_cast<GLint>(state.ColorOp),
-                    static_cast<GLint>(state.ColorArg1), static_cast<GLint>(state.ColorArg2));
-    if (fresh || last.AlphaOp != state.AlphaOp || last.AlphaArg1 != state.AlphaArg1 ||
-        last.AlphaArg2 != state.AlphaArg2)
-        glUniform3i(gl.AlphaStage, static_cast<GLint>(state.AlphaOp),
-                    static_cast<GLint>(state.AlphaArg1), static_cast<GLint>(state.AlphaArg2));
+    bool switched = false;
+    if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr) ||
+        last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
+        last.ColorArg2 != state.ColorArg2 || last.AlphaOp != state.AlphaOp ||
+        last.AlphaArg1 != state.AlphaArg1 || last.AlphaArg2 != state.AlphaArg2) {
+        if (fresh)
+            gl.Current = nullptr; // the target's size may be new, and the present used its own
+        switched = UseProgramFor(state);
+    }
     if (state.BoundTexture) {
-        const unsigned name = BindTexture(*state.BoundTexture);
-        if (fresh || name != gl.LastTexture || last.MinFilter != state.MinFilter ||
-            last.MagFilter != state.MagFilter) {
-            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, Filter(state.MinFilter));
-            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, Filter(state.MagFilter));
+        // The texels were brought up to date when the draw was recorded; the texture may have
+        // changed again since, for draws recorded later.
+        const unsigned previous = gl.LastTexture;
+        const unsigned name = BindTexture(*state.BoundTexture, false);
+        // The sampler is the device's own: what it holds is known, whatever drew last.
+        if (gl.SamplerMin != Filter(state.MinFilter) || gl.SamplerMag != Filter(state.MagFilter)) {
+            gl.SamplerMin = Filter(state.MinFilter);
+            gl.SamplerMag = Filter(state.MagFilter);
+            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, gl.SamplerMin);
+            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, gl.SamplerMag);
+        }
+        if (fresh || switched || name != previous) {
+            if (gl.Current)
+                glUniform2f(gl.Current->Lean,
+                            1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Width()),
+                            1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Height()));
         }
         gl.LastTexture = name;
     }
@@ -558,22 +614,36 @@ void GlDevice::ApplyState(const DrawState& state) {
 
 void GlDevice::Flush() {
     Objects& gl = *FGl;
-    if (gl.Batch.empty())
+    if (gl.Runs.empty())
         return;
-    // Vertices go into a ring: appended after the previous draw's, the buffer is renewed
-    // only when full, so GL never waits for a draw still reading it.
+    glBindVertexArray(gl.Vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
+    // Vertices go into a ring: appended after the previous upload, the buffer is renewed only
+    // when full, so GL never waits for a draw still reading it.
     const auto bytes = static_cast<GLsizeiptr>(gl.Batch.size() * sizeof(TLVertex));
     if (gl.RingOffset + bytes > Objects::kRingBytes) {
         glBufferData(GL_ARRAY_BUFFER, Objects::kRingBytes, nullptr, GL_STREAM_DRAW);
         gl.RingOffset = 0;
     }
-    if (bytes <= Objects::kRingBytes) {
-        glBufferSubData(GL_ARRAY_BUFFER, gl.RingOffset, bytes, gl.Batch.data());
-        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(gl.RingOffset / sizeof(TLVertex)),
-                     static_cast<GLsizei>(gl.Batch.size()));
+    // Written unsynchronised: no draw has used this range since the buffer was renewed.
+    void* target = bytes <= Objects::kRingBytes
+                       ? glMapBufferRange(GL_ARRAY_BUFFER, gl.RingOffset, bytes,
+                                          GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT |
+                                              GL_MAP_INVALIDATE_RANGE_BIT)
+                       : nullptr;
+    if (target) {
+        std::memcpy(target, gl.Batch.data(), static_cast<size_t>(bytes));
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+        const auto first = static_cast<GLint>(gl.RingOffset / sizeof(TLVertex));
+        for (const Objects::Run& run : gl.Runs) {
+            ApplyState(run.State);
+            glDrawArrays(GL_TRIANGLES, first + static_cast<GLint>(run.First),
+                         static_cast<GLsizei>(run.Count));
+        }
         gl.RingOffset += bytes;
     }
     gl.Batch.clear();
+    gl.Runs.clear();
 }
 
 // ---- Presenting and reading back ---------------------------------------------------------------

@@ -4,8 +4,8 @@
 // buffer's size and format (RGBA8, or RGB565 for a 16-bit back buffer, so every write is
 // quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
 // presents by drawing that picture into the window: stretched over the client area in a
-// window, scaled to fit and letterboxed in full screen. Consecutive draws in the same state
-// wait in one triangle list and reach GL as one draw call.
+// window, scaled to fit and letterboxed in full screen. Draws wait in one triangle list until
+// their result is needed; consecutive ones in the same state reach GL as one draw call.
 //
 // D3D conventions kept: pixel centres on integers (positions move half a pixel before they
 // reach GL), rows top to bottom (the framebuffer holds row 0 at GL's y = 0, and presenting
@@ -65,12 +65,15 @@ private:
     bool Setup();
     void MakeCurrent();
     void ReleaseTargets();
-    unsigned BindTexture(const Texture& texture);
-    // Whether a draw in this state can join the triangles waiting.
-    bool Batches(const DrawState& state) const;
+    // Binds the texture's GL copy; refresh brings its texels up to date first.
+    unsigned BindTexture(const Texture& texture, bool refresh);
+    // Puts the draw program for the state's stage-0 operations in use (made on first use);
+    // true when the program in use changed, false also when the driver cannot build it.
+    bool UseProgramFor(const DrawState& state);
     void ApplyState(const DrawState& state);
-    // Hands the waiting triangles to GL in one draw; everything that reads or changes what
-    // they draw into, or their textures, flushes first.
+    // Hands the waiting triangles to GL in one upload, one draw call for each run of them in
+    // one state; everything that reads or changes what they draw into, or their textures,
+    // flushes first.
     void Flush();
     std::vector<uint32_t> ReadFramebuffer(unsigned framebuffer);
 
