@@ -52,25 +52,32 @@ run() {
         echo "$NAME: expected GL driver resident: $EXPECT"
         exit 1
     fi
-    xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
-    xdotool key Escape
-    sleep 0.6
-    xdotool mousemove --window "$WINDOW" 430 491
-    sleep 0.2
-    xdotool mousemove --window "$WINDOW" 431 491
-    sleep 0.2
-    xdotool click 1
+    # The exit question, answered Yes; asked again while the program runs on (a loaded machine
+    # may take longer than a pause to show the question).
     STATUS=""
-    for _ in $(seq 100); do
-        if ! kill -0 "$GAME_PID" 2>/dev/null; then
-            STATUS=0
-            wait "$GAME_PID" || STATUS=$?
-            break
-        fi
-        sleep 0.1
+    for _ in 1 2 3 4; do
+        xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
+        # Held for a while: the game reads the key's state once a frame.
+        xdotool keydown Escape
+        sleep 0.2
+        xdotool keyup Escape
+        sleep 1.5
+        xdotool mousemove --window "$WINDOW" 430 491
+        sleep 0.2
+        xdotool mousemove --window "$WINDOW" 431 491
+        sleep 0.2
+        xdotool click 1
+        for _ in $(seq 50); do
+            if ! kill -0 "$GAME_PID" 2>/dev/null; then
+                STATUS=0
+                wait "$GAME_PID" || STATUS=$?
+                break 2
+            fi
+            sleep 0.1
+        done
     done
-    GAME_PID=""
     [ "$STATUS" = 0 ] || { cat "$GAME/stderr"; echo "$NAME: ended with status '$STATUS'"; exit 1; }
+    GAME_PID=""
     if grep -q 'X Error' "$GAME/stderr"; then
         cat "$GAME/stderr"
         echo "$NAME: an X error was reported"
