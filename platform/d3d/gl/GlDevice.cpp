@@ -669,10 +669,13 @@ HRESULT GlDevice::PresentFrame() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glViewport(0, 0, width, height);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
     const Placement p = Window().Place(width, height);
+    // Only letterbox bars need clearing: on a CPU rasterizer every pass over the window counts.
+    if (p.X != 0 || p.Y != 0 || p.Width != width || p.Height != height) {
+        glViewport(0, 0, width, height);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     glViewport(p.X, height - p.Y - p.Height, p.Width, p.Height);
     glUseProgram(gl.PresentProgram);
     const bool gamma = !Window().Windowed() && !GammaIsIdentity();
