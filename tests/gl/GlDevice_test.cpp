@@ -189,3 +189,30 @@ TEST(GlDevice, ACpuRasterizerIsNotTakenForHardwareUnlessAskedFor) {
     else
         setenv("KOSMORRA_DEVICE", asked.c_str(), 1);
 }
+
+// A frame drawn without a clear goes on from the one presented before it, on both devices.
+TEST(GlDevice, AFrameWithoutAClearKeepsWhatWasPresented) {
+    const auto frames = [](TRenderMode mode) {
+        ScreenRig rig(mode, 64, 32);
+        Image blue;
+        blue.Width = blue.Height = 1;
+        blue.Pixels = {0xFF0000FF};
+        d3d::Texture* texture = rig.MakeTexture(blue);
+        rig.Renderer.Activate();
+        rig.Screen->BeginScene();
+        rig.Screen->Clear(200, 40, 0, 255);
+        rig.Screen->EndScene();
+        rig.Screen->BeginScene();
+        TileDraw t;
+        t.Texture = texture;
+        t.PictureWidth = t.PictureHeight = 16;
+        DrawTile(rig, t);
+        rig.Screen->EndScene();
+        return rig.BackBuffer();
+    };
+    const Image gl = frames(rmHardware);
+    ASSERT_EQ(gl.Pixels.size(), 64u * 32u);
+    EXPECT_EQ(gl.Pixels[20 * 64 + 40], 0xFFC82800u) << "the first frame's clear";
+    EXPECT_EQ(gl.Pixels[8 * 64 + 8] & 0xF0F0F0, 0x0000F0u) << "the second frame's tile";
+    EXPECT_TRUE(ImagesClose("gl_no_clear", frames(rmReference), gl, kTolerance));
+}

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace d3d {
 
@@ -190,6 +191,9 @@ struct GlDevice::Objects {
     GLuint Vao = 0, Vbo = 0, EmptyVao = 0, Sampler = 0, Ramp = 0;
     GLuint Framebuffer = 0, Colour = 0, Depth = 0;
     GLuint FrontFramebuffer = 0, FrontColour = 0;
+    // After a present the two pictures trade places, and the back buffer's contents are in the
+    // front one until copied back: most frames begin by clearing, and never need them.
+    bool BackStale = false;
     GLint MaxTextureSize = 0;
     // What the last draw left set; Drawing is false once anything else touched GL state.
     bool Drawing = false;
@@ -370,6 +374,7 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
     Objects& gl = *FGl;
     gl.Batch.clear(); // the target it was meant for goes
     gl.Runs.clear();
+    gl.BackStale = false;
     ReleaseTargets();
     gl.Drawing = false;
     FFormat = params.BackBufferFormat;
@@ -423,6 +428,10 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
 void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
     MakeCurrent();
     Flush();
+    if (flags & D3DCLEAR_TARGET)
+        FGl->BackStale = false; // every pixel is about to be written
+    else
+        RestoreBack();
     FGl->Drawing = false;
     glBindFramebuffer(GL_FRAMEBUFFER, FGl->Framebuffer);
     GLbitfield bits = 0;
@@ -616,6 +625,7 @@ void GlDevice::Flush() {
     Objects& gl = *FGl;
     if (gl.Runs.empty())
         return;
+    RestoreBack();
     glBindVertexArray(gl.Vao);
     glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
     // Vertices go into a ring: appended after the previous upload, the buffer is renewed only
@@ -653,11 +663,17 @@ HRESULT GlDevice::PresentFrame() {
     Flush();
     Objects& gl = *FGl;
     gl.Drawing = false;
-    // Keep what is shown for front-buffer reads; the back buffer keeps its contents.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.Framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.FrontFramebuffer);
-    glBlitFramebuffer(0, 0, FWidth, FHeight, 0, 0, FWidth, FHeight, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    // What is shown becomes the front picture, kept for front-buffer reads; the back buffer
+    // keeps its contents, copied back from it only if they are used before a clear.
+    if (!gl.BackStale) {
+        std::swap(gl.Colour, gl.FrontColour);
+        glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.Colour, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, gl.FrontFramebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.FrontColour,
+                               0);
+        gl.BackStale = true;
+    }
     FPresented = true;
 
     auto* window = static_cast<SDL_Window*>(Window().NativeWindow());
@@ -696,7 +712,7 @@ HRESULT GlDevice::PresentFrame() {
     }
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, 0);
-    glBindTexture(GL_TEXTURE_2D, gl.Colour);
+    glBindTexture(GL_TEXTURE_2D, gl.FrontColour);
     const GLint filter = (p.Width == FWidth && p.Height == FHeight) ? GL_NEAREST : GL_LINEAR;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
@@ -717,7 +733,22 @@ std::vector<uint32_t> GlDevice::ReadFramebuffer(unsigned framebuffer) {
     return argb;
 }
 
+void GlDevice::RestoreBack() {
+    Objects& gl = *FGl;
+    if (!gl.BackStale)
+        return;
+    gl.BackStale = false;
+    gl.Drawing = false;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.FrontFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.Framebuffer);
+    glBlitFramebuffer(0, 0, FWidth, FHeight, 0, 0, FWidth, FHeight, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+}
+
 std::vector<uint32_t> GlDevice::ReadBackBuffer() {
+    MakeCurrent();
+    Flush();
+    RestoreBack();
     return ReadFramebuffer(FGl->Framebuffer);
 }
 

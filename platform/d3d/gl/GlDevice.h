@@ -75,6 +75,9 @@ private:
     // one state; everything that reads or changes what they draw into, or their textures,
     // flushes first.
     void Flush();
+    // Copies the back buffer's contents back from the front picture after a present, when
+    // they are used before a clear overwrites them.
+    void RestoreBack();
     std::vector<uint32_t> ReadFramebuffer(unsigned framebuffer);
 
     void* FContext; // SDL_GLContext
