@@ -9,10 +9,17 @@ start_xvfb() {
     _number_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$_number_file" >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 100); do
+    # The server writes its display number once it accepts clients; on a loaded machine that
+    # can take many seconds.
+    for _ in $(seq 600); do
         [ -s "$_number_file" ] && break
         sleep 0.1
     done
+    if [ ! -s "$_number_file" ]; then
+        rm -f "$_number_file"
+        echo "xvfb.sh: the X server did not start within 60 s" >&2
+        return 1
+    fi
     export DISPLAY=":$(head -n 1 "$_number_file")"
     rm -f "$_number_file"
     export SDL_AUDIODRIVER=dummy
