@@ -23,7 +23,7 @@ for f in usr/games/kosmorra usr/lib/kosmorra/kosmorra usr/lib/kosmorra/Themes/Sp
          usr/share/applications/kosmorra.desktop \
          usr/share/icons/hicolor/64x64/apps/kosmorra.png \
          usr/share/icons/hicolor/256x256/apps/kosmorra.png \
-         usr/share/metainfo/org.kosmorra.Kosmorra.metainfo.xml \
+         usr/share/metainfo/org.kosmorra.kosmorra.metainfo.xml \
          usr/share/man/man6/kosmorra.6.gz usr/share/doc/kosmorra/copyright \
          usr/share/doc/kosmorra/changelog.gz; do
     [ -e "$WORK/tree/$f" ] || { echo "missing in the package: $f"; exit 1; }
@@ -36,7 +36,7 @@ for size in 64 256; do
 done
 desktop-file-validate "$WORK/tree/usr/share/applications/kosmorra.desktop"
 appstreamcli validate --no-net --pedantic \
-    "$WORK/tree/usr/share/metainfo/org.kosmorra.Kosmorra.metainfo.xml"
+    "$WORK/tree/usr/share/metainfo/org.kosmorra.kosmorra.metainfo.xml"
 lintian --fail-on error "$PACKAGE"
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -7,7 +7,7 @@
 # be found by any compile command, so the second check is the one that counts for them.
 set(forbidden_folders "SDL2|libpng|freetype2|epoxy|fontconfig|sndfile|jpeg|cairo")
 set(forbidden_headers
-    "/(SDL2/[^ ]*|png\\.h|pngconf\\.h|jpeglib\\.h|ft2build\\.h|freetype2/[^ ]*|sndfile\\.h|epoxy/[^ ]*|GL/[^ ]*|fontconfig/[^ ]*)( |$)")
+    "[^ ]*/(SDL2/[^ ]*|png\\.h|pngconf\\.h|jpeglib\\.h|ft2build\\.h|freetype2/[^ ]*|sndfile\\.h|epoxy/[^ ]*|GL/[^ ]*|fontconfig/[^ ]*)( |$)")
 
 file(READ ${BUILD}/compile_commands.json commands)
 string(JSON count LENGTH "${commands}")
