@@ -101,7 +101,6 @@ void TForm::SetClientSize(int width, int height) {
 }
 
 TRect TForm::WindowRect() const {
-    TRect r;
     if (!FWindow)
         return TRect{0, 0, FClientWidth, FClientHeight};
     int x = 0, y = 0, w = 0, h = 0;
