@@ -79,22 +79,25 @@ std::vector<float> AudioCapture::Read() const {
     return samples;
 }
 
-void AudioCapture::Hear(double seconds) const {
+double AudioCapture::Hear(double seconds) const {
     constexpr size_t kFrameBytes = 2 * sizeof(float);
     const auto frames = [this] {
         std::error_code error;
         const auto bytes = std::filesystem::file_size(FFile, error);
         return error ? size_t{0} : static_cast<size_t>(bytes) / kFrameBytes;
     };
-    const size_t wanted = frames() + static_cast<size_t>(seconds * Rate);
+    const size_t start = frames();
+    const size_t wanted = start + static_cast<size_t>(seconds * Rate);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (frames() < wanted) {
+    size_t now = start;
+    while ((now = frames()) < wanted) {
         if (std::chrono::steady_clock::now() > deadline) {
             ADD_FAILURE() << "the audio device stopped playing into " << FFile;
-            return;
+            break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    return static_cast<double>(now - start) / Rate;
 }
 
 std::vector<Window> Windows(const std::vector<float>& samples) {
