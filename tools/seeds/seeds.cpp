@@ -40,12 +40,11 @@ rtl::TPixels Checker(int w, int h) {
 
 // A 2 x 2 24-bit bitmap.
 std::vector<uint8_t> TinyBmp() {
-    std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0,  0,
-                              2,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 16, 0,
-                              0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0,  0};
-    const uint8_t rows[] = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
-    b.insert(b.end(), rows, rows + sizeof rows);
-    return b;
+    // In one piece: g++ 12 at -O3 takes an insert after the header for an overflow of it.
+    return {'B', 'M', 70, 0,   0,   0,   0, 0, 0, 0, 54,  0, 0,   0, 40, 0, 0,  0,
+            2,   0,   0,  0,   2,   0,   0, 0, 1, 0, 24,  0, 0,   0, 0,  0, 16, 0,
+            0,   0,   0,  0,   0,   0,   0, 0, 0, 0, 0,   0, 0,   0, 0,  0, 0,  0,
+            255, 0,   0,  255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0,  0};
 }
 
 std::vector<uint8_t> Prefixed(uint8_t prefix, std::vector<uint8_t> bytes) {

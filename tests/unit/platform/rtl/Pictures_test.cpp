@@ -26,13 +26,11 @@ TPixels Gradient(int w, int h) {
 
 // A 2 x 2, 24-bit bottom-up bitmap: red, green / blue, white (top row first on screen).
 std::vector<uint8_t> TinyBmp() {
-    std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0,  0,
-                              2,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 16, 0,
-                              0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0,  0};
-    // Bottom row first: blue, white; rows padded to 4 bytes. Pixels are B, G, R.
-    const uint8_t rows[] = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
-    b.insert(b.end(), rows, rows + sizeof rows);
-    return b;
+    // In one piece: g++ 12 at -O3 takes an insert after the header for an overflow of it.
+    return {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1,
+            0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+            // Bottom row first: blue, white; rows padded to 4 bytes. Pixels are B, G, R.
+            255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
 }
 
 std::vector<uint8_t> Stored(const std::string& className, const std::vector<uint8_t>& data,
