@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format fuzz install uninstall bench soak mutants
+.PHONY: run test release deps clean format fuzz install uninstall bench soak mutants deb
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -15,7 +15,8 @@ release: deps
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 test: deps
-	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOSMORRA_SANITIZE=ON
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOSMORRA_SANITIZE=ON \
+		-DKOSMORRA_WERROR=ON
 	cmake --build $(TEST_DIR) -j $(JOBS)
 	ctest --test-dir $(TEST_DIR) --output-on-failure -j $(JOBS)
 
@@ -54,8 +55,16 @@ uninstall:
 	xargs -d '\n' rm -f < $(RELEASE_DIR)/install_manifest.txt
 	-rmdir -p --ignore-fail-on-non-empty $(PREFIX)/lib/kosmorra/levels $(PREFIX)/lib/kosmorra/Themes \
 		$(PREFIX)/lib/kosmorra/Music $(PREFIX)/share/applications \
-		$(PREFIX)/share/icons/hicolor/64x64/apps $(PREFIX)/bin 2>/dev/null
+		$(PREFIX)/share/icons/hicolor/64x64/apps $(PREFIX)/share/icons/hicolor/256x256/apps \
+		$(PREFIX)/share/metainfo $(PREFIX)/share/man/man6 $(PREFIX)/share/doc/kosmorra \
+		$(PREFIX)/bin 2>/dev/null
 	rm -f $(RELEASE_DIR)/install_manifest.txt
+
+# The Debian package of the Release program, build/release/kosmorra_<version>_<arch>.deb
+# (`sudo apt install ./build/release/kosmorra_*.deb` installs it, `sudo apt remove kosmorra`
+# removes it).
+deb: release
+	scripts/make-deb $(RELEASE_DIR) $(RELEASE_DIR)
 
 deps:
 	@scripts/install-deps

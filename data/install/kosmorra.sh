@@ -1,15 +1,20 @@
 #!/bin/sh
 # Starts Kosmorra. The game keeps its progress ("compleated.cmp") and settings ("Config.ini")
-# in its own folder. When the installed folder cannot be written (a system-wide install), the
-# game runs from a folder of the player's own, made on first start, whose data folders are links
-# to the installed ones.
+# in its own folder. A system-wide install (anything under /usr or /opt, which root could write
+# but no player owns) or one the player cannot write runs from a folder of the player's own,
+# made on first start, whose data folders are links to the installed ones.
 set -eu
 HERE=$(dirname "$(readlink -f "$0")")
 GAME=$(readlink -f "$HERE/../lib/kosmorra")
 
-if [ -w "$GAME" ]; then
-    exec "$GAME/kosmorra" "$@"
-fi
+case "$GAME" in
+/usr/* | /opt/*) ;;
+*)
+    if [ -w "$GAME" ]; then
+        exec "$GAME/kosmorra" "$@"
+    fi
+    ;;
+esac
 
 PLAYER="${XDG_DATA_HOME:-$HOME/.local/share}/kosmorra"
 mkdir -p "$PLAYER"

@@ -12,13 +12,7 @@
 
 float TArvexGUI::MouseScaleX = 1.0f;
 float TArvexGUI::MouseScaleY = 1.0f;
-
-namespace {
-
-// The last processed mouse move, shared by every GUI, on the millisecond clock.
-uint32_t gLastMoveTime = 0;
-
-} // namespace
+uint32_t TArvexGUI::LastMoveTime = 0;
 
 // ---- TArvexGUIComponent -----------------------------------------------------------------------
 
@@ -312,9 +306,9 @@ void TArvexGUI::HandleMessage(win::TMsg& msg, bool& handled) {
     switch (msg.message) {
     case win::WM_MOUSEMOVE: {
         const uint32_t now = win::timeGetTime();
-        if (now - gLastMoveTime < 10)
+        if (now - LastMoveTime < 10)
             return;
-        gLastMoveTime = now;
+        LastMoveTime = now;
         PreviousHoverId = HoverId;
         MouseX = static_cast<int32_t>(
             rtl::Round(win::LOWORD(lParam) * static_cast<double>(MouseScaleX)));

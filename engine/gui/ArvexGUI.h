@@ -174,9 +174,11 @@ public:
     bool RightDown = false;
     bool MiddleDown = false;
 
-    // Shared by every GUI of the program.
+    // Shared by every GUI of the program: the scales, and the time (timeGetTime) of the last
+    // processed mouse move, which the 10 ms throttle measures from.
     static float MouseScaleX;
     static float MouseScaleY;
+    static uint32_t LastMoveTime;
 
 private:
     void ComputeScales();

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Starts the input probe on its own Xvfb display, gives its window the focus, holds each arrow
-# key and then presses Escape through real X11 key events (xdotool's XTEST), and checks what
-# the keyboard handler saw: every arrow held over many ticks but pressed once, Escape pressed
-# once, and a clean exit.
+# key until the probe has seen it held for a while and then presses Escape, through real X11
+# key events (xdotool's XTEST), and checks what the keyboard handler saw: every arrow held over
+# many ticks but pressed once, Escape pressed once, and a clean exit.
 set -eu
 PROBE="$1"
 
@@ -30,9 +30,16 @@ fi
 sleep 0.3
 timeout 10 xdotool windowfocus --sync "$WINDOW"
 sleep 0.3
+# Each arrow stays down until the probe has seen it held for 8 ticks: waiting on what the probe
+# saw, not on the wall clock, keeps a loaded machine from cutting the hold short.
+held=0
 for key in Up Down Left Right; do
     xdotool keydown "$key"
-    sleep 0.4
+    held=$((held + 1))
+    for _ in $(seq 200); do
+        [ "$(grep -c '^held bit' "$OUTPUT")" -ge "$held" ] && break
+        sleep 0.05
+    done
     xdotool keyup "$key"
     sleep 0.1
 done

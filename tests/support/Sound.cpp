@@ -1,13 +1,17 @@
 #include "tests/support/Sound.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <numbers>
 #include <sndfile.h>
 #include <stdexcept>
+#include <thread>
 
 namespace testing_support {
 
@@ -73,6 +77,27 @@ std::vector<float> AudioCapture::Read() const {
     std::vector<float> samples(bytes.size() / sizeof(float));
     std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
     return samples;
+}
+
+double AudioCapture::Hear(double seconds) const {
+    constexpr size_t kFrameBytes = 2 * sizeof(float);
+    const auto frames = [this] {
+        std::error_code error;
+        const auto bytes = std::filesystem::file_size(FFile, error);
+        return error ? size_t{0} : static_cast<size_t>(bytes) / kFrameBytes;
+    };
+    const size_t start = frames();
+    const size_t wanted = start + static_cast<size_t>(seconds * Rate);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    size_t now = start;
+    while ((now = frames()) < wanted) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            ADD_FAILURE() << "the audio device stopped playing into " << FFile;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return static_cast<double>(now - start) / Rate;
 }
 
 std::vector<Window> Windows(const std::vector<float>& samples) {

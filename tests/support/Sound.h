@@ -33,6 +33,11 @@ public:
 
     // The captured frames, interleaved left and right.
     std::vector<float> Read() const;
+    // Waits until the device has played at least seconds more sound into the file, and
+    // returns how much it played (the driver writes in blocks). Tests wait on what was heard,
+    // never on the wall clock, so a loaded machine makes them slower, not wrong; a device that
+    // stops playing fails the test after a generous deadline.
+    double Hear(double seconds) const;
 
     static constexpr int Rate = 44100;
 

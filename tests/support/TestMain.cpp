@@ -1,6 +1,7 @@
 // Every unit test program runs headless (SDL's dummy drivers, no window appears, message boxes
 // are recorded) and knows which leaks belong to system libraries rather than to us.
 // --update-golden rewrites the golden pictures the program compares with.
+#include "engine/gui/ArvexGUI.h"
 #include "platform/win/Dialogs.h"
 #include "tests/support/GoldenImage.h"
 
@@ -22,6 +23,19 @@ void LoadSuppressions() {
     std::fclose(file);
 }
 
+// Every test starts from what a fresh program holds, whichever tests ran before it in this
+// process: SDL_Quit (at the end of every application) clears SDL's hints, the headless drivers
+// among them, and the GUIs share the program's mouse scales and last-move time.
+class FreshProgramState : public testing::EmptyTestEventListener {
+    void OnTestSuiteStart(const testing::TestSuite&) override { win::SetHeadless(true); }
+    void OnTestStart(const testing::TestInfo&) override {
+        win::SetHeadless(true);
+        TArvexGUI::MouseScaleX = 1.0f;
+        TArvexGUI::MouseScaleY = 1.0f;
+        TArvexGUI::LastMoveTime = 0;
+    }
+};
+
 } // namespace
 
 extern "C" const char* __lsan_default_suppressions() {
@@ -32,6 +46,7 @@ int main(int argc, char** argv) {
     LoadSuppressions();
     win::SetHeadless(true);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new FreshProgramState);
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--update-golden")
             testing_support::SetUpdateGolden(true);

@@ -5,14 +5,17 @@
 //   art builtin OUT.OIL        the main form's 34 built-in pictures as a theme file
 //   art embed OUT.cpp          the built-in pictures and the mouse pointer as a C++ source
 //   art screens DIR OUTDIR     mock-ups of every screen built from DIR/Space.OIL and Space.ini
+//   art icon SIZE OUT.png      the program's icon (the theme's rover) at SIZE x SIZE pixels
 #include "platform/rtl/Pictures.h"
 #include "tools/art/Builtin.h"
 #include "tools/art/Canvas.h"
 #include "tools/art/Mockups.h"
 #include "tools/art/SpaceTheme.h"
+#include "tools/art/Sprites.h"
 #include "tools/oil/Theme.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -24,7 +27,8 @@ int Usage() {
     std::fprintf(stderr, "usage: art theme DIR\n"
                          "       art builtin OUT.OIL\n"
                          "       art embed OUT.cpp\n"
-                         "       art screens THEMEDIR OUTDIR\n");
+                         "       art screens THEMEDIR OUTDIR\n"
+                         "       art icon SIZE OUT.png\n");
     return 2;
 }
 
@@ -66,6 +70,14 @@ int Run(int argc, char** argv) {
     if (command == "screens" && argc == 4) {
         for (const auto& [name, pixels] : art::Mockups(argv[2]))
             WriteFile(std::filesystem::path(argv[3]) / (name + ".png"), rtl::EncodePNG(pixels));
+        return 0;
+    }
+    if (command == "icon" && argc == 4) {
+        const int size = std::atoi(argv[2]);
+        if (size < 16 || size > 1024)
+            throw std::runtime_error("an icon is 16 to 1024 pixels wide, not " +
+                                     std::string(argv[2]));
+        WriteFile(argv[3], rtl::EncodePNG(art::Pusher(size)));
         return 0;
     }
     return Usage();

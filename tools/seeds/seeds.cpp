@@ -1,11 +1,16 @@
 // seeds DIR: writes the small seed corpus of every fuzz target (one folder per target), made
-// with the project's own writers so the fuzzers start from well-formed inputs.
+// with the project's own writers so the fuzzers start from well-formed inputs. The committed
+// corpora in fuzz/corpus are this tool's output, and a test keeps them so.
 #include "platform/rtl/Pictures.h"
+#include "tools/levels/LevelFile.h"
 #include "tools/oil/Theme.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -35,17 +40,60 @@ rtl::TPixels Checker(int w, int h) {
 
 // A 2 x 2 24-bit bitmap.
 std::vector<uint8_t> TinyBmp() {
-    std::vector<uint8_t> b = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0,  0,
-                              2,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 16, 0,
-                              0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0,  0};
-    const uint8_t rows[] = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0};
-    b.insert(b.end(), rows, rows + sizeof rows);
-    return b;
+    // In one piece: g++ 12 at -O3 takes an insert after the header for an overflow of it.
+    return {'B', 'M', 70, 0,   0,   0,   0, 0, 0, 0, 54,  0, 0,   0, 40, 0, 0,  0,
+            2,   0,   0,  0,   2,   0,   0, 0, 1, 0, 24,  0, 0,   0, 0,  0, 16, 0,
+            0,   0,   0,  0,   0,   0,   0, 0, 0, 0, 0,   0, 0,   0, 0,  0, 0,  0,
+            255, 0,   0,  255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0,  0};
 }
 
 std::vector<uint8_t> Prefixed(uint8_t prefix, std::vector<uint8_t> bytes) {
     bytes.insert(bytes.begin(), prefix);
     return bytes;
+}
+
+std::vector<levels::Level> ShippedLevels() {
+    std::ifstream in(std::string(KOSMORRA_SOURCE_DIR) + "/data/levels.txt", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return levels::ParseLevels(text.str());
+}
+
+// The level target reads its input as two halves: the record the previous level left, then the
+// file laid over it.
+std::vector<uint8_t> OverRecord(const std::vector<uint8_t>& before,
+                                const std::vector<uint8_t>& file) {
+    std::vector<uint8_t> bytes = before;
+    bytes.insert(bytes.end(), file.begin(), file.end());
+    return bytes;
+}
+
+std::vector<uint8_t> Encoded(const levels::Level& level) {
+    const levels::LevelBytes bytes = levels::EncodeLevel(level);
+    return {bytes.begin(), bytes.end()};
+}
+
+void WriteLevelSeeds(const fs::path& dir) {
+    const std::vector<levels::Level> shipped = ShippedLevels();
+    for (const int number : {1, 10, 50}) {
+        const std::vector<uint8_t> level = Encoded(shipped.at(number - 1));
+        Write(dir / ("level" + std::to_string(number)), OverRecord(level, level));
+    }
+    // A short file over a record cut as short: the rest of the record is zero.
+    std::vector<uint8_t> cut = Encoded(shipped.at(6));
+    cut.resize(cut.size() * 3 / 4 + 12);
+    Write(dir / "short7", OverRecord(cut, cut));
+    // Cell values are the file's, any 32-bit number: the largest under the first object and
+    // its zone (a harness that added them once overflowed).
+    std::vector<uint8_t> huge = Encoded(shipped.at(0));
+    TLevelData record;
+    std::memcpy(&record, huge.data(), sizeof record);
+    const TCellPos box = record.Boxes[0];
+    const TCellPos zone = record.Zones[0];
+    record.Cells[box.X][box.Y] = INT32_MAX;
+    record.Cells[zone.X][zone.Y] = INT32_MAX;
+    std::memcpy(huge.data(), &record, sizeof record);
+    Write(dir / "huge-cells", OverRecord(huge, huge));
 }
 
 } // namespace
@@ -84,6 +132,8 @@ int main(int argc, char** argv) {
     Write(dir / "fuzz_progress_file" / "short", {1, 1, 0, 1});
     progress.resize(140, 1);
     Write(dir / "fuzz_progress_file" / "long", progress);
+
+    WriteLevelSeeds(dir / "fuzz_level_file");
 
     std::printf("seeds written to %s\n", dir.c_str());
     return 0;

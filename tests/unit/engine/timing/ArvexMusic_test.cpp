@@ -179,10 +179,6 @@ void ExpectRaises(const std::function<void()>& action, const std::string& messag
     }
 }
 
-void Sleep(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -593,9 +589,9 @@ TEST_P(AudibleMusicTest, ASongPlaysAndStopSilencesIt) {
         song->Open();
         ASSERT_EQ(CurrentAudioDriver(), "disk");
         song->Play();
-        Sleep(300);
+        capture.Hear(0.3);
         song->Stop();
-        Sleep(250);
+        capture.Hear(0.25);
     }
     const Heard heard = Listen(capture);
     ASSERT_EQ(heard.Loud.size(), 1u);
@@ -612,6 +608,11 @@ TEST_P(AudibleMusicTest, ALoopingSongStartsAgainAfterItsEnd) {
     // Loud first half, quiet second: every start of the song is a jump to loud.
     const std::string file = Song("blip", {{0.1, 0.5}, {0.1, 0.1}});
     AudioCapture capture(Dir.File("out.raw"));
+    // The song's position runs on a virtual clock that follows what the device has played: on
+    // the real clock a loaded machine would let the position run ahead of the sound and start
+    // the song again before its loud half was heard.
+    win::VirtualClock clock;
+    win::SetClock(&clock);
     {
         TArvexMusic music(nullptr);
         TSongListItem* song = music.Songs()->Add();
@@ -619,16 +620,26 @@ TEST_P(AudibleMusicTest, ALoopingSongStartsAgainAfterItsEnd) {
         song->Loop = true;
         song->Open();
         song->Play();
-        for (int frame = 0; frame < 100; ++frame) {
-            Sleep(8);
+        // The game's frames, one for each block of sound played, until CheckLoops has started
+        // the song again three times (each time the position falls back to the start).
+        int restarts = 0;
+        double last = 0.0;
+        for (int frame = 0; frame < 1000 && restarts < 3; ++frame) {
+            clock.AdvanceMilliseconds(1000.0 * capture.Hear(0.005));
             music.CheckLoops();
+            const double position = song->Position();
+            if (position < last)
+                ++restarts;
+            last = position;
         }
+        EXPECT_EQ(restarts, 3) << "the song never came round again";
         song->Stop();
-        Sleep(100);
+        capture.Hear(0.05);
     }
+    win::SetClock(nullptr);
     const Heard heard = Listen(capture, 0.2);
-    EXPECT_GE(heard.Loud.size(), 3u) << "about 4 starts in 0.8 s";
-    EXPECT_LE(heard.Loud.size(), 6u);
+    EXPECT_GE(heard.Loud.size(), 3u) << "four starts, the last one perhaps cut short by Stop";
+    EXPECT_LE(heard.Loud.size(), 4u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, AudibleMusicTest,
@@ -646,20 +657,20 @@ TEST_F(RealMusicTest, VolumeHalvesTheAmplitudeAtMinus602AndPanSilencesASide) {
         song->FileName = file;
         song->Open();
         song->Play();
-        Sleep(200);
+        capture.Hear(0.2);
         song->Stop();
-        Sleep(120);
+        capture.Hear(0.12);
         song->SetVolume(25); // -602 hundredths of a decibel
         song->Play();
-        Sleep(200);
+        capture.Hear(0.2);
         song->Stop();
-        Sleep(120);
+        capture.Hear(0.12);
         song->SetVolume(100);
         song->SetPan(-100); // balance -10000
         song->Play();
-        Sleep(200);
+        capture.Hear(0.2);
         song->Stop();
-        Sleep(100);
+        capture.Hear(0.1);
     }
     const Heard heard = Listen(capture, 0.02);
     ASSERT_EQ(heard.Loud.size(), 3u);
@@ -690,10 +701,10 @@ TEST_F(RealMusicTest, AnMp3SeeksToWhereItIsTold) {
         EXPECT_NEAR(song->Duration(), 2.0, 1e-3);
         song->Play();
         song->SetPosition(1.05);
-        Sleep(250);
+        capture.Hear(0.25);
         EXPECT_GT(song->Position(), 1.2);
         song->Stop();
-        Sleep(100);
+        capture.Hear(0.1);
     }
     const Heard heard = Listen(capture, 0.05);
     ASSERT_EQ(heard.Loud.size(), 1u);

@@ -3,7 +3,6 @@
 #include "tests/support/Headless.h"
 #include "tests/support/Sound.h"
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -16,10 +15,6 @@ using testing_support::SoundFormat;
 using testing_support::WriteTone;
 
 namespace {
-
-void Sleep(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 std::u16string Wide(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
@@ -350,15 +345,15 @@ TEST_F(GraphTest, TheDeviceMixesRunningGraphsAtTheirOwnPitch) {
         ASSERT_EQ(low.Render(mono), S_OK);
         ASSERT_EQ(high.Render(other), S_OK);
         ASSERT_EQ(CurrentAudioDriver(), "disk");
-        Sleep(50); // let the decoder get ahead
+        capture.Hear(0.05); // let the decoder get ahead
         low.Control->Run();
-        Sleep(250);
+        capture.Hear(0.25);
         high.Control->Run();
-        Sleep(250);
+        capture.Hear(0.25);
         low.Control->Stop();
-        Sleep(250);
+        capture.Hear(0.25);
         high.Control->Stop();
-        Sleep(150);
+        capture.Hear(0.15);
     }
     const std::vector<float> samples = capture.Read();
     const auto windows = testing_support::Windows(samples);
