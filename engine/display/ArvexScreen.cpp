@@ -6,10 +6,12 @@
 #include "platform/win/Dialogs.h"
 
 #include <algorithm>
+#include <array>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <numbers>
 
 using namespace d3d;
@@ -348,12 +350,38 @@ void TArvexScreen::RestoreStates() {
 
 namespace {
 
-// Every component beside the screen that holds device resources, in the owner's order.
+constexpr unsigned KindBit(TDeviceClientKind kind) {
+    return 1u << static_cast<unsigned>(kind);
+}
+
+constexpr unsigned Kinds(std::initializer_list<TDeviceClientKind> kinds) {
+    unsigned bits = 0;
+    for (TDeviceClientKind kind : kinds)
+        bits |= KindBit(kind);
+    return bits;
+}
+
+// The order in which the components that follow the device hear of it: each pass walks the
+// owner's components in the owner's order and calls those of its kinds.
+using TDeviceClientPasses = std::array<unsigned, 2>;
+// Ready: textures first, since fonts and widgets draw with them.
+constexpr TDeviceClientPasses kReadyPasses{
+    Kinds({TDeviceClientKind::dcImageList}),
+    Kinds({TDeviceClientKind::dcBitmapFont, TDeviceClientKind::dcGUI, TDeviceClientKind::dcInput})};
+// Lost: fonts first, as their glyphs are cut from an image list's textures; input has nothing
+// to give back and is not called.
+constexpr TDeviceClientPasses kLostPasses{
+    Kinds({TDeviceClientKind::dcBitmapFont}),
+    Kinds({TDeviceClientKind::dcImageList, TDeviceClientKind::dcGUI})};
+
 template <class Step>
-void ForEachDeviceClient(rtl::TComponent& owner, Step&& step) {
-    for (int i = 0; i < owner.ComponentCount(); ++i)
-        if (auto* client = dynamic_cast<TArvexDeviceClient*>(owner.Components(i)))
-            step(*client);
+void WalkDeviceClients(rtl::TComponent& owner, const TDeviceClientPasses& passes, Step step) {
+    for (const unsigned kinds : passes)
+        for (int i = 0; i < owner.ComponentCount(); ++i) {
+            auto* client = dynamic_cast<TArvexDeviceClient*>(owner.Components(i));
+            if (client && (kinds & KindBit(client->DeviceClientKind())) != 0)
+                step(*client);
+        }
 }
 
 } // namespace
@@ -361,36 +389,14 @@ void ForEachDeviceClient(rtl::TComponent& owner, Step&& step) {
 void TArvexScreen::NotifyDeviceReady() {
     FDevice->SetTexture(0, nullptr);
     FDevice->SetGammaRamp(D3DSGR_NO_CALIBRATION, &FGammaRamp);
-    rtl::TComponent* owner = Owner();
-    if (!owner)
-        return;
-    const auto each = [owner](auto&& step) { ForEachDeviceClient(*owner, step); };
-    // Textures first: fonts and widgets draw with them.
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() == TDeviceClientKind::dcImageList)
-            c.DeviceReady();
-    });
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() != TDeviceClientKind::dcImageList)
-            c.DeviceReady();
-    });
+    if (rtl::TComponent* owner = Owner())
+        WalkDeviceClients(*owner, kReadyPasses, [](TArvexDeviceClient& c) { c.DeviceReady(); });
 }
 
 void TArvexScreen::NotifyDeviceLost() {
     FDevice->SetTexture(0, nullptr);
-    rtl::TComponent* owner = Owner();
-    if (!owner)
-        return;
-    const auto each = [owner](auto&& step) { ForEachDeviceClient(*owner, step); };
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() == TDeviceClientKind::dcBitmapFont)
-            c.DeviceLost();
-    });
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() == TDeviceClientKind::dcImageList ||
-            c.DeviceClientKind() == TDeviceClientKind::dcGUI)
-            c.DeviceLost();
-    });
+    if (rtl::TComponent* owner = Owner())
+        WalkDeviceClients(*owner, kLostPasses, [](TArvexDeviceClient& c) { c.DeviceLost(); });
 }
 
 void TArvexScreen::Notification(rtl::TComponent* component, rtl::TOperation operation) {
