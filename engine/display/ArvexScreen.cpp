@@ -13,6 +13,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <numbers>
+#include <type_traits>
 
 using namespace d3d;
 
@@ -537,6 +538,18 @@ void TArvexScreen::Finalize() {
 }
 
 // ---- Quads -----------------------------------------------------------------------------------
+
+// PrepareVertices hands the device ArvexVertex bytes that it reads back as d3d::TLVertex.
+static_assert(std::is_trivially_copyable_v<ArvexVertex> &&
+                  std::is_trivially_copyable_v<d3d::TLVertex> &&
+                  sizeof(ArvexVertex) == sizeof(d3d::TLVertex) &&
+                  offsetof(ArvexVertex, y) == offsetof(d3d::TLVertex, Y) &&
+                  offsetof(ArvexVertex, z) == offsetof(d3d::TLVertex, Z) &&
+                  offsetof(ArvexVertex, rhw) == offsetof(d3d::TLVertex, Rhw) &&
+                  offsetof(ArvexVertex, diffuse) == offsetof(d3d::TLVertex, Diffuse) &&
+                  offsetof(ArvexVertex, u) == offsetof(d3d::TLVertex, U) &&
+                  offsetof(ArvexVertex, v) == offsetof(d3d::TLVertex, V),
+              "the engine's vertex and the device's are one layout");
 
 void TArvexScreen::PrepareVertices(ArvexVertex* vertices, int count) {
     const double a = Rotation * std::numbers::pi / 180.0;
