@@ -382,21 +382,10 @@ void TArvexGUI::Dispatch(win::TMsg& msg, bool& handled) {
         win::SetFocus(Window);
     const auto lParam = static_cast<uintptr_t>(msg.lParam);
     switch (msg.message) {
-    case win::WM_MOUSEMOVE: {
-        const uint32_t now = win::timeGetTime();
-        if (now - gLastMoveTime < 10)
-            return;
-        gLastMoveTime = now;
-        PreviousHoverId = HoverId;
-        MouseX = static_cast<int32_t>(
-            rtl::Round(win::LOWORD(lParam) * static_cast<double>(MouseScaleX)));
-        MouseY = static_cast<int32_t>(
-            rtl::Round(win::HIWORD(lParam) * static_cast<double>(MouseScaleY)));
-        HoverId = 0;
-        MouseMove();
-        handled = true;
+    case win::WM_MOUSEMOVE:
+        if (TakeMove(lParam))
+            handled = true;
         break;
-    }
     case win::WM_LBUTTONDOWN:
         LeftDown = true;
         PressedId = HoverId;
@@ -445,6 +434,21 @@ void TArvexGUI::Dispatch(win::TMsg& msg, bool& handled) {
     default:
         break;
     }
+}
+
+bool TArvexGUI::TakeMove(uintptr_t lParam) {
+    const uint32_t now = win::timeGetTime();
+    if (now - gLastMoveTime < 10)
+        return false;
+    gLastMoveTime = now;
+    PreviousHoverId = HoverId;
+    MouseX =
+        static_cast<int32_t>(rtl::Round(win::LOWORD(lParam) * static_cast<double>(MouseScaleX)));
+    MouseY =
+        static_cast<int32_t>(rtl::Round(win::HIWORD(lParam) * static_cast<double>(MouseScaleY)));
+    HoverId = 0;
+    MouseMove();
+    return true;
 }
 
 void TArvexGUI::MouseMove() {

@@ -203,6 +203,9 @@ private:
     void ComputeScales();
     TShiftState Shift() const;
     void Dispatch(win::TMsg& msg, bool& handled);
+    // A mouse move past the 10 ms throttle: position, hover and the hover events; false when
+    // dropped.
+    bool TakeMove(uintptr_t lParam);
     void Retire(std::unique_ptr<TArvexGUIComponent> widget);
     // Frees the retire queue unless a message (and so maybe a handler) is being handled.
     void FreeRetired();
