@@ -113,6 +113,7 @@ public:
     int32_t CharWidth() const { return FCharWidth; }
     int32_t CharHeight() const { return FCharHeight; }
     bool Generated() const { return FGenerated; }
+    d3d::Texture* GlyphTexture() const { return FGlyphTexture.get(); }
 
     static const std::string& DefaultCharacters();
 
