@@ -17,7 +17,6 @@ namespace rtl {
 class TIniFile;
 }
 class TArvexGUIList;
-class TArvexGUIComponent;
 class TArvexButton;
 class TArvexEdit;
 class THero;
@@ -168,9 +167,4 @@ struct TGameState {
     std::unique_ptr<rtl::TIniFile> ThemeIni;
     bool Rotation = false;
     std::array<TCellPos, kMenuButtons> MenuButtonPos{};
-
-    // Widgets and lists taken off the screen, freed at the next frame tick (a click handler
-    // that changes the screen is still running inside the clicked widget).
-    std::vector<TArvexGUIComponent*> RetiredWidgets;
-    std::vector<TArvexGUIList*> RetiredLists;
 };

@@ -123,11 +123,6 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     OnCreate = [this](rtl::TObject* sender) { FormCreate(sender); };
 }
 
-TForm1::~TForm1() {
-    FreeRetired();
-    // The components go with the form (last created first); the INI objects with the state.
-}
-
 // ---- Start-up -------------------------------------------------------------------------------
 
 void TForm1::FormCreate(rtl::TObject*) {
@@ -268,7 +263,6 @@ void TForm1::CreateFont() {
 // ---- The frame ------------------------------------------------------------------------------
 
 void TForm1::ArvexTimer1Timer(rtl::TObject*) {
-    FreeRetired();
     ArvexInput1->Update();
     switch (State.ScreenState) {
     case ssMenu:
@@ -382,31 +376,4 @@ void TForm1::doCredits() {
 
 void TForm1::doHalt(rtl::TObject*) {
     win::SendMessage(this, win::WM_CLOSE, 0, 0);
-}
-
-// ---- Retired widgets ------------------------------------------------------------------------
-
-void TForm1::RetireWidgets(TArvexGUIList* list) {
-    if (!list)
-        return;
-    State.RetiredWidgets.insert(State.RetiredWidgets.end(), list->Items.begin(), list->Items.end());
-    list->Items.clear();
-}
-
-void TForm1::FreeRetired() {
-    // A retired widget no longer sits in its list, so its destructor only empties its registry
-    // entry; a retired list is empty.
-    for (TArvexGUIComponent* w : State.RetiredWidgets)
-        delete w;
-    State.RetiredWidgets.clear();
-    for (TArvexGUIList* l : State.RetiredLists)
-        delete l;
-    State.RetiredLists.clear();
-}
-
-void TForm1::ForgetPointer() {
-    ArvexGUI1->HoverId = 0;
-    ArvexGUI1->PreviousHoverId = 0;
-    ArvexGUI1->PressedId = -1;
-    ArvexGUI1->FocusId = 0;
 }

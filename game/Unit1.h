@@ -46,7 +46,6 @@ public:
 class TForm1 : public win::TForm {
 public:
     explicit TForm1(rtl::TComponent* owner);
-    ~TForm1() override;
 
     // Components, in the order the form creates them. The form owns them through the component
     // tree; these are plain references.
@@ -153,12 +152,6 @@ private:
     TArvexGUIList* NewScreenList();
     TArvexButton* AddButton(TArvexGUIList* list, int normal, int other, int x, int y,
                             const rtl::TNotifyEvent& onClick);
-    // Widgets detached from their lists are freed at the next tick, when no handler of theirs
-    // can still be running.
-    void RetireWidgets(TArvexGUIList* list);
-    void FreeRetired();
-    // Forgets hover, press and focus, so no click or key can reach a detached widget.
-    void ForgetPointer();
 
     void SetTimer(bool on) { ArvexTimer1->SetEnabled(on); }
     TImageListItem* Picture(int index) const { return ArvexImageList1->Items(index); }

@@ -125,10 +125,12 @@ void TForm1::ClearAll() {
     State.BoxSprites.fill(nullptr);
     State.ZoneSprites.fill(nullptr);
     EndStep();
-    RetireWidgets(State.ScreenList);
-    RetireWidgets(State.DialogList);
+    // Forgotten even when there was no widget to take off.
+    for (TArvexGUIList* list : {State.ScreenList, State.DialogList})
+        if (list)
+            list->RetireWidgets();
     State.DialogOpen = false;
-    ForgetPointer();
+    ArvexGUI1->ResetPointer();
 }
 
 void TForm1::restartlevel(rtl::TObject*) {

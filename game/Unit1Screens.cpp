@@ -14,9 +14,9 @@
 // ---- Building screens -------------------------------------------------------------------------
 
 TArvexGUIList* TForm1::NewScreenList() {
-    // The previous screen's list is empty by now; it goes at the next tick.
+    // The previous screen's list is empty by now; a click on it may still be being handled.
     if (State.ScreenList)
-        State.RetiredLists.push_back(State.ScreenList);
+        State.ScreenList->Retire();
     State.ScreenList = new TArvexGUIList(ArvexGUI1);
     State.ScreenList->BringToFront();
     return State.ScreenList;
@@ -81,10 +81,8 @@ void TForm1::CreateGameGui() {
 // ---- The confirmation dialog ------------------------------------------------------------------
 
 void TForm1::CreateAreYouShure(rtl::TObject*) {
-    if (State.DialogList) {
-        RetireWidgets(State.DialogList);
-        State.RetiredLists.push_back(State.DialogList);
-    }
+    if (State.DialogList)
+        State.DialogList->Retire();
     State.DialogList = new TArvexGUIList(ArvexGUI1);
     State.DialogList->BringToFront();
     TArvexGUIList* list = State.DialogList;
@@ -105,17 +103,16 @@ void TForm1::CreateAreYouShure(rtl::TObject*) {
     // click without a move would reach it: hover is worked out afresh, on the dialog alone.
     if (State.ScreenList)
         State.ScreenList->Enabled = false;
-    ForgetPointer();
+    ArvexGUI1->ResetPointer();
     ArvexGUI1->MouseMove();
 }
 
 void TForm1::NoClick(rtl::TObject*) {
     SetTimer(false);
-    RetireWidgets(State.DialogList);
+    State.DialogList->RetireWidgets();
     State.DialogOpen = false;
     if (State.ScreenList)
         State.ScreenList->Enabled = true;
-    ForgetPointer();
     ArvexGUI1->MouseMove();
     SetTimer(true);
 }
@@ -136,7 +133,7 @@ void TForm1::ChangeToCredits(rtl::TObject*) {
     // The menu's widgets stay in their list, undrawn; they must not be clickable meanwhile.
     if (State.ScreenList)
         State.ScreenList->Enabled = false;
-    ForgetPointer();
+    ArvexGUI1->ResetPointer();
     SetTimer(true);
 }
 

@@ -21,6 +21,13 @@ class TArvexScreen;
 
 // The device vertex of format 0x144: position in screen pixels with reciprocal w, one diffuse
 // colour (packed ARGB), one texture coordinate pair.
+//
+// The device has its own type for this layout (d3d::TLVertex) and the two stay apart on
+// purpose: a vertex buffer holds bytes, as a device's does, and the format number is the only
+// thing engine and device share. The screen copies these vertices into the buffer with memcpy
+// and the device copies the bytes back out into its type. That is safe because both types are
+// trivially copyable and lay out the same fields at the same offsets, which the screen asserts
+// against the device's type beside the copy.
 struct ArvexVertex {
     float x;
     float y;

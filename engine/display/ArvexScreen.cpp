@@ -2,15 +2,13 @@
 
 #include "engine/display/ArvexDeviceClient.h"
 #include "engine/display/ArvexRenderer.h"
-#include "platform/d3d/D3DX.h"
 #include "platform/win/Dialogs.h"
 
 #include <algorithm>
+#include <array>
 #include <clocale>
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <numbers>
+#include <initializer_list>
 
 using namespace d3d;
 
@@ -26,28 +24,6 @@ constexpr Size kStandardModes[] = {{800, 600}, {640, 400}, {640, 480},  {1024, 7
 
 constexpr uint32_t kFrequencies[] = {56,  60,  70,  72,  75,  85,  90,  100,
                                      120, 140, 144, 150, 160, 170, 200, 240};
-
-struct BlendPair {
-    D3DBLEND Source;
-    D3DBLEND Dest;
-};
-
-constexpr BlendPair kBlendModes[14] = {
-    {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},      // 0 normal alpha blending
-    {D3DBLEND_ONE, D3DBLEND_ONE},                   // 1 additive
-    {D3DBLEND_SRCALPHA, D3DBLEND_ONE},              // 2 additive weighted by alpha
-    {D3DBLEND_SRCCOLOR, D3DBLEND_INVSRCCOLOR},      // 3
-    {D3DBLEND_SRCCOLOR, D3DBLEND_ONE},              // 4
-    {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},             // 5 multiply
-    {D3DBLEND_ZERO, D3DBLEND_SRCALPHA},             // 6
-    {D3DBLEND_ZERO, D3DBLEND_INVSRCCOLOR},          // 7
-    {D3DBLEND_ZERO, D3DBLEND_INVSRCALPHA},          // 8
-    {D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO},         // 9 inverts the background
-    {D3DBLEND_SRCCOLOR, D3DBLEND_SRCCOLOR},         // 10
-    {D3DBLEND_DESTCOLOR, D3DBLEND_DESTCOLOR},       // 11
-    {D3DBLEND_INVSRCCOLOR, D3DBLEND_INVSRCCOLOR},   // 12
-    {D3DBLEND_INVDESTCOLOR, D3DBLEND_INVDESTCOLOR}, // 13
-};
 
 // The states SaveStates reads and RestoreStates writes, in that order; stage-0 states are
 // marked.
@@ -185,6 +161,15 @@ void TArvexScreen::SetWindowHandle(win::HWND handle) {
     if (FWindow)
         FPreviousWindow = FWindow;
     FWindow = handle;
+}
+
+void TArvexScreen::SetAntialias(bool value) {
+    if (FDevice) {
+        const DWORD filter = value ? D3DTEXF_LINEAR : D3DTEXF_POINT;
+        FDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
+        FDevice->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
+    }
+    Antialias = value;
 }
 
 void TArvexScreen::RequestScreenshot(const std::string& file) {
@@ -348,12 +333,38 @@ void TArvexScreen::RestoreStates() {
 
 namespace {
 
-// Every component beside the screen that holds device resources, in the owner's order.
+constexpr unsigned KindBit(TDeviceClientKind kind) {
+    return 1u << static_cast<unsigned>(kind);
+}
+
+constexpr unsigned Kinds(std::initializer_list<TDeviceClientKind> kinds) {
+    unsigned bits = 0;
+    for (TDeviceClientKind kind : kinds)
+        bits |= KindBit(kind);
+    return bits;
+}
+
+// The order in which the components that follow the device hear of it: each pass walks the
+// owner's components in the owner's order and calls those of its kinds.
+using TDeviceClientPasses = std::array<unsigned, 2>;
+// Ready: textures first, since fonts and widgets draw with them.
+constexpr TDeviceClientPasses kReadyPasses{
+    Kinds({TDeviceClientKind::dcImageList}),
+    Kinds({TDeviceClientKind::dcBitmapFont, TDeviceClientKind::dcGUI, TDeviceClientKind::dcInput})};
+// Lost: fonts first, as their glyphs are cut from an image list's textures; input has nothing
+// to give back and is not called.
+constexpr TDeviceClientPasses kLostPasses{
+    Kinds({TDeviceClientKind::dcBitmapFont}),
+    Kinds({TDeviceClientKind::dcImageList, TDeviceClientKind::dcGUI})};
+
 template <class Step>
-void ForEachDeviceClient(rtl::TComponent& owner, Step&& step) {
-    for (int i = 0; i < owner.ComponentCount(); ++i)
-        if (auto* client = dynamic_cast<TArvexDeviceClient*>(owner.Components(i)))
-            step(*client);
+void WalkDeviceClients(rtl::TComponent& owner, const TDeviceClientPasses& passes, Step step) {
+    for (const unsigned kinds : passes)
+        for (int i = 0; i < owner.ComponentCount(); ++i) {
+            auto* client = dynamic_cast<TArvexDeviceClient*>(owner.Components(i));
+            if (client && (kinds & KindBit(client->DeviceClientKind())) != 0)
+                step(*client);
+        }
 }
 
 } // namespace
@@ -361,36 +372,14 @@ void ForEachDeviceClient(rtl::TComponent& owner, Step&& step) {
 void TArvexScreen::NotifyDeviceReady() {
     FDevice->SetTexture(0, nullptr);
     FDevice->SetGammaRamp(D3DSGR_NO_CALIBRATION, &FGammaRamp);
-    rtl::TComponent* owner = Owner();
-    if (!owner)
-        return;
-    const auto each = [owner](auto&& step) { ForEachDeviceClient(*owner, step); };
-    // Textures first: fonts and widgets draw with them.
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() == TDeviceClientKind::dcImageList)
-            c.DeviceReady();
-    });
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() != TDeviceClientKind::dcImageList)
-            c.DeviceReady();
-    });
+    if (rtl::TComponent* owner = Owner())
+        WalkDeviceClients(*owner, kReadyPasses, [](TArvexDeviceClient& c) { c.DeviceReady(); });
 }
 
 void TArvexScreen::NotifyDeviceLost() {
     FDevice->SetTexture(0, nullptr);
-    rtl::TComponent* owner = Owner();
-    if (!owner)
-        return;
-    const auto each = [owner](auto&& step) { ForEachDeviceClient(*owner, step); };
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() == TDeviceClientKind::dcBitmapFont)
-            c.DeviceLost();
-    });
-    each([](TArvexDeviceClient& c) {
-        if (c.DeviceClientKind() == TDeviceClientKind::dcImageList ||
-            c.DeviceClientKind() == TDeviceClientKind::dcGUI)
-            c.DeviceLost();
-    });
+    if (rtl::TComponent* owner = Owner())
+        WalkDeviceClients(*owner, kLostPasses, [](TArvexDeviceClient& c) { c.DeviceLost(); });
 }
 
 void TArvexScreen::Notification(rtl::TComponent* component, rtl::TOperation operation) {
@@ -403,77 +392,6 @@ void TArvexScreen::Notification(rtl::TComponent* component, rtl::TOperation oper
         if (kind == TDeviceClientKind::dcImageList || kind == TDeviceClientKind::dcBitmapFont)
             client->AssignScreen(this);
     }
-}
-
-// ---- Frames ------------------------------------------------------------------------------------
-
-void TArvexScreen::BeginScene() {
-    // Initialize marks the screen initialised even when the capability query lost the device.
-    if (!FDevice)
-        return;
-    const HRESULT hr = FDevice->TestCooperativeLevel();
-    if (hr == D3DERR_DEVICELOST)
-        return;
-    if (hr == D3DERR_DEVICENOTRESET) {
-        D3DDISPLAYMODE mode;
-        if (!FullScreen && FD3D && SUCCEEDED(FD3D->GetAdapterDisplayMode(0, &mode)))
-            FPresentParams.BackBufferFormat = mode.Format;
-        ResetDevice();
-        return;
-    }
-    if (FAILED(hr))
-        return;
-    if (FInitialized && FActive && SUCCEEDED(FDevice->BeginScene()))
-        FInScene = true;
-}
-
-void TArvexScreen::Clear(uint8_t R, uint8_t G, uint8_t B, uint8_t A) {
-    if (!FDevice)
-        return;
-    const DWORD flags = D3DCLEAR_TARGET | (ZBuffer ? D3DCLEAR_ZBUFFER : 0);
-    FDevice->Clear(0, nullptr, flags, PackARGB(R, G, B, A), 1.0f, 0);
-}
-
-void TArvexScreen::EndScene() {
-    if (!FInScene)
-        return;
-    FInScene = false;
-    FDevice->EndScene();
-    if (FScreenshotPending)
-        SaveScreenshot();
-    FDevice->Present(nullptr, nullptr, nullptr, nullptr);
-}
-
-void TArvexScreen::SaveScreenshot() {
-    // Any failure leaves the request pending for the next frame.
-    D3DDISPLAYMODE mode;
-    std::unique_ptr<Surface> surface;
-    if (FAILED(FDevice->GetDisplayMode(&mode)) ||
-        FAILED(FDevice->CreateImageSurface(mode.Width, mode.Height, D3DFMT_A8R8G8B8, &surface)) ||
-        FAILED(FDevice->GetFrontBuffer(surface.get())))
-        return;
-    RECT rect{0, 0, static_cast<int32_t>(mode.Width), static_cast<int32_t>(mode.Height)};
-    if (auto* form = dynamic_cast<win::TForm*>(FWindow); form && form->HandleAllocated()) {
-        int left = 0, top = 0;
-        form->ClientToScreen(left, top);
-        // Only the part of the client area that is on the display can be saved.
-        rect.left = std::max(left, 0);
-        rect.top = std::max(top, 0);
-        rect.right = std::min(left + form->ClientWidth(), static_cast<int>(mode.Width));
-        rect.bottom = std::min(top + form->ClientHeight(), static_cast<int>(mode.Height));
-    }
-    if (FAILED(D3DXSaveSurfaceToFile(FScreenshotFile, D3DXIFF_BMP, surface.get(), nullptr, &rect)))
-        return;
-    FScreenshotPending = false;
-}
-
-void TArvexScreen::SetAntialias(bool value) {
-    if (FDevice) {
-        const DWORD filter = value ? D3DTEXF_LINEAR : D3DTEXF_POINT;
-        FDevice->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
-        FDevice->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
-    }
-    Antialias = value;
 }
 
 // ---- Reset, full screen and release ----------------------------------------------------------
@@ -528,42 +446,6 @@ void TArvexScreen::Finalize() {
     FVertexBuffer.reset();
     FDevice.reset();
     FD3D.reset();
-}
-
-// ---- Quads -----------------------------------------------------------------------------------
-
-void TArvexScreen::PrepareVertices(ArvexVertex* vertices, int count) {
-    const double a = Rotation * std::numbers::pi / 180.0;
-    const double c = std::cos(a), s = std::sin(a);
-    for (int i = 0; i < count; ++i) {
-        ArvexVertex& v = vertices[i];
-        uint32_t tinted = 0;
-        for (int shift = 0; shift < 32; shift += 8)
-            tinted |= ((((v.diffuse >> shift) & 0xFF) * ((FColor >> shift) & 0xFF)) >> 8) << shift;
-        v.diffuse = tinted;
-        const double dx = v.x - CenterX, dy = v.y - CenterY;
-        v.x = static_cast<float>(OffsetX + CenterX + c * ScaleX * dx - s * ScaleY * dy);
-        v.y = static_cast<float>(OffsetY + CenterY + s * ScaleX * dx + c * ScaleY * dy);
-    }
-    if (!FDevice || !FVertexBuffer || count <= 0 || count > kVertexCount)
-        return;
-    FDevice->SetVertexShader(d3d::kTLVertexFVF);
-    uint8_t* data = nullptr;
-    const UINT bytes = static_cast<UINT>(count) * sizeof(ArvexVertex);
-    if (FAILED(FVertexBuffer->Lock(0, bytes, &data, D3DLOCK_DISCARD)))
-        return;
-    std::memcpy(data, vertices, bytes);
-    FVertexBuffer->Unlock();
-    FDevice->SetStreamSource(0, FVertexBuffer.get(), sizeof(ArvexVertex));
-}
-
-void TArvexScreen::SetBlendMode(int32_t mode) {
-    if (mode == FCurrentBlendMode || mode == -1 || !FDevice)
-        return;
-    const BlendPair& pair = kBlendModes[(mode >= 0 && mode <= 13) ? mode : 0];
-    FDevice->SetRenderState(D3DRS_SRCBLEND, pair.Source);
-    FDevice->SetRenderState(D3DRS_DESTBLEND, pair.Dest);
-    FCurrentBlendMode = mode;
 }
 
 // ---- Errors ----------------------------------------------------------------------------------

@@ -111,7 +111,6 @@ public:
     const d3d::D3DCAPS8& Caps() const { return FCaps; }
     const d3d::D3DSURFACE_DESC& BackBufferDesc() const { return FBackBufferDesc; }
     const d3d::D3DGAMMARAMP& GammaRamp() const { return FGammaRamp; }
-    const win::TRect& SavedWindowRect() const { return FSavedWindowRect; }
 
     static constexpr int kVertexCount = 32768;
 

@@ -14,6 +14,33 @@ float TArvexGUI::MouseScaleX = 1.0f;
 float TArvexGUI::MouseScaleY = 1.0f;
 uint32_t TArvexGUI::LastMoveTime = 0;
 
+namespace {
+
+// Gives up the ownership of an item whose destructor is running; false when owners does not
+// hold it.
+template <class T>
+bool Disown(std::vector<std::unique_ptr<T>>& owners, const T* item) {
+    const auto it = std::find_if(owners.begin(), owners.end(),
+                                 [item](const std::unique_ptr<T>& p) { return p.get() == item; });
+    if (it == owners.end())
+        return false;
+    static_cast<void>(it->release());
+    owners.erase(it);
+    return true;
+}
+
+// Last first; each entry leaves the vector before it is destroyed, so that its destructor does
+// not find itself there.
+template <class T>
+void DestroyAll(std::vector<std::unique_ptr<T>>& owners) {
+    while (!owners.empty()) {
+        const std::unique_ptr<T> last = std::move(owners.back());
+        owners.pop_back();
+    }
+}
+
+} // namespace
+
 // ---- TArvexGUIComponent -----------------------------------------------------------------------
 
 TArvexGUIComponent::TArvexGUIComponent(TArvexGUIList* list) : List(list), FGUI(list->GUI) {
@@ -34,8 +61,8 @@ TArvexGUIComponent::TArvexGUIComponent(TArvexGUIList* list) : List(list), FGUI(l
 }
 
 TArvexGUIComponent::~TArvexGUIComponent() {
-    if (List)
-        List->RemoveWidget(Id);
+    if (!List || !Disown(List->Items, static_cast<const TArvexGUIComponent*>(this)))
+        Disown(FGUI->FRetiredWidgets, static_cast<const TArvexGUIComponent*>(this));
     TArvexGUI* gui = FGUI;
     if (Id > 0 && static_cast<size_t>(Id) < gui->Widgets.size())
         gui->Widgets[static_cast<size_t>(Id)] = nullptr;
@@ -150,36 +177,54 @@ void TArvexGUIComponent::DrawOverlay(float rotation) {
 // ---- TArvexGUIList ----------------------------------------------------------------------------
 
 TArvexGUIList::TArvexGUIList(TArvexGUI* gui) : GUI(gui) {
-    GUI->Lists.push_back(this);
+    GUI->Lists.emplace_back(this);
 }
 
 TArvexGUIList::~TArvexGUIList() {
     Clear();
-    // Widgets detached from this list outlive it; they must not keep pointing at it.
-    for (TArvexGUIComponent* w : GUI->Widgets)
-        if (w && w->List == this)
-            w->List = nullptr;
-    std::erase(GUI->Lists, this);
+    if (!Disown(GUI->Lists, static_cast<const TArvexGUIList*>(this)))
+        Disown(GUI->FRetiredLists, static_cast<const TArvexGUIList*>(this));
 }
 
 void TArvexGUIList::RemoveWidget(int32_t id) {
-    auto it = std::find_if(Items.begin(), Items.end(),
-                           [id](const TArvexGUIComponent* w) { return w->Id == id; });
-    if (it != Items.end())
-        Items.erase(it);
+    const auto it =
+        std::find_if(Items.begin(), Items.end(),
+                     [id](const std::unique_ptr<TArvexGUIComponent>& w) { return w->Id == id; });
+    if (it == Items.end())
+        return;
+    std::unique_ptr<TArvexGUIComponent> widget = std::move(*it);
+    Items.erase(it);
+    GUI->Retire(std::move(widget));
+}
+
+void TArvexGUIList::RetireWidgets() {
+    std::vector<std::unique_ptr<TArvexGUIComponent>> taken;
+    taken.swap(Items);
+    for (std::unique_ptr<TArvexGUIComponent>& widget : taken)
+        GUI->Retire(std::move(widget));
+}
+
+void TArvexGUIList::Retire() {
+    RetireWidgets();
+    const auto it =
+        std::find_if(GUI->Lists.begin(), GUI->Lists.end(),
+                     [this](const std::unique_ptr<TArvexGUIList>& l) { return l.get() == this; });
+    if (it == GUI->Lists.end())
+        return;
+    GUI->FRetiredLists.push_back(std::move(*it));
+    GUI->Lists.erase(it);
 }
 
 void TArvexGUIList::Clear() {
-    while (!Items.empty())
-        delete Items.back();
+    DestroyAll(Items);
 }
 
 void TArvexGUIList::BringToFront() {
-    auto it = std::find(GUI->Lists.begin(), GUI->Lists.end(), this);
-    if (it == GUI->Lists.end())
-        return;
-    GUI->Lists.erase(it);
-    GUI->Lists.push_back(this);
+    const auto it =
+        std::find_if(GUI->Lists.begin(), GUI->Lists.end(),
+                     [this](const std::unique_ptr<TArvexGUIList>& l) { return l.get() == this; });
+    if (it != GUI->Lists.end())
+        std::rotate(it, it + 1, GUI->Lists.end());
 }
 
 void TArvexGUIList::UpdateHover() {
@@ -187,7 +232,7 @@ void TArvexGUIList::UpdateHover() {
         return;
     // By index: a handler may change the list while it is walked.
     for (size_t i = 0; i < Items.size(); ++i) {
-        TArvexGUIComponent* w = Items[i];
+        TArvexGUIComponent* w = Items[i].get();
         if (!w->Enabled || !w->Visible)
             continue;
         const bool inside = GUI->MouseX >= w->X && GUI->MouseX <= w->X + w->Width &&
@@ -216,18 +261,32 @@ void TArvexGUIList::Draw() {
 TArvexGUI::TArvexGUI(rtl::TComponent* owner) : rtl::TComponent(owner) {}
 
 TArvexGUI::~TArvexGUI() {
-    // Widgets detached from their lists are still alive and nobody else will free them; they go
-    // first, while the lists they point at still exist.
-    for (size_t i = 1; i < Widgets.size(); ++i) {
-        TArvexGUIComponent* w = Widgets[i];
-        if (w && (!w->List || std::find(w->List->Items.begin(), w->List->Items.end(), w) ==
-                                  w->List->Items.end()))
-            delete w;
-    }
-    while (!Lists.empty())
-        delete Lists.back();
+    // Explicitly, while every member is whole: the widgets' and lists' destructors look at them.
+    DestroyAll(FRetiredWidgets);
+    DestroyAll(FRetiredLists);
+    DestroyAll(Lists);
     if (Hooked)
         Deactivate();
+}
+
+void TArvexGUI::Retire(std::unique_ptr<TArvexGUIComponent> widget) {
+    widget->List = nullptr;
+    FRetiredWidgets.push_back(std::move(widget));
+    ResetPointer();
+}
+
+void TArvexGUI::FreeRetired() {
+    if (FMessageDepth > 0)
+        return;
+    DestroyAll(FRetiredWidgets);
+    DestroyAll(FRetiredLists);
+}
+
+void TArvexGUI::ResetPointer() {
+    HoverId = 0;
+    PreviousHoverId = 0;
+    PressedId = -1;
+    FocusId = 0;
 }
 
 TArvexGUIComponent* TArvexGUI::Widget(int32_t id) const {
@@ -289,6 +348,7 @@ void TArvexGUI::Deactivate() {
 }
 
 void TArvexGUI::Draw() {
+    FreeRetired();
     for (size_t i = 0; i < Lists.size(); ++i)
         Lists[i]->Draw();
 }
@@ -298,27 +358,32 @@ TShiftState TArvexGUI::Shift() const {
 }
 
 void TArvexGUI::HandleMessage(win::TMsg& msg, bool& handled) {
+    // The widgets' handlers run in here, and may run a message loop of their own; what they take
+    // off the screen is freed once the outermost message is done, even when a handler throws.
+    struct Depth {
+        explicit Depth(TArvexGUI& g) : gui(g) { ++gui.FMessageDepth; }
+        ~Depth() {
+            --gui.FMessageDepth;
+            gui.FreeRetired();
+        }
+        Depth(const Depth&) = delete;
+        Depth& operator=(const Depth&) = delete;
+        TArvexGUI& gui;
+    } depth(*this);
+    Dispatch(msg, handled);
+}
+
+void TArvexGUI::Dispatch(win::TMsg& msg, bool& handled) {
     if (!Window || msg.hwnd != Window)
         return;
     if (win::GetFocus() != Window)
         win::SetFocus(Window);
     const auto lParam = static_cast<uintptr_t>(msg.lParam);
     switch (msg.message) {
-    case win::WM_MOUSEMOVE: {
-        const uint32_t now = win::timeGetTime();
-        if (now - LastMoveTime < 10)
-            return;
-        LastMoveTime = now;
-        PreviousHoverId = HoverId;
-        MouseX = static_cast<int32_t>(
-            rtl::Round(win::LOWORD(lParam) * static_cast<double>(MouseScaleX)));
-        MouseY = static_cast<int32_t>(
-            rtl::Round(win::HIWORD(lParam) * static_cast<double>(MouseScaleY)));
-        HoverId = 0;
-        MouseMove();
-        handled = true;
+    case win::WM_MOUSEMOVE:
+        if (TakeMove(lParam))
+            handled = true;
         break;
-    }
     case win::WM_LBUTTONDOWN:
         LeftDown = true;
         PressedId = HoverId;
@@ -367,6 +432,21 @@ void TArvexGUI::HandleMessage(win::TMsg& msg, bool& handled) {
     default:
         break;
     }
+}
+
+bool TArvexGUI::TakeMove(uintptr_t lParam) {
+    const uint32_t now = win::timeGetTime();
+    if (now - LastMoveTime < 10)
+        return false;
+    LastMoveTime = now;
+    PreviousHoverId = HoverId;
+    MouseX =
+        static_cast<int32_t>(rtl::Round(win::LOWORD(lParam) * static_cast<double>(MouseScaleX)));
+    MouseY =
+        static_cast<int32_t>(rtl::Round(win::HIWORD(lParam) * static_cast<double>(MouseScaleY)));
+    HoverId = 0;
+    MouseMove();
+    return true;
 }
 
 void TArvexGUI::MouseMove() {

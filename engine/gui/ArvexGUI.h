@@ -8,8 +8,13 @@
 // Traps worth knowing:
 // - Hover changes only at processed mouse moves (at most one per 10 ms); button messages act on
 //   the widget found at the last move.
-// - The game empties a list's Items to detach a screen's widgets without destroying them; a
-//   detached widget keeps its Id and stays in Widgets until the GUI is destroyed.
+// - Each widget has one owner: the list it was created with (it adds itself to Items), later the
+//   GUI's retire queue. A click handler usually takes its own screen away, so widgets and lists
+//   taken off a screen (RetireWidgets, RemoveWidget, Retire) stay alive in that queue until no
+//   handler can still be running: the end of the outermost HandleMessage, or a Draw outside it.
+//   Emptying Items directly destroys the widgets at once.
+// - Taking widgets off a list forgets hover, press and focus (ResetPointer), so no click or key
+//   reaches a retired widget; until the next mouse move nothing is hovered.
 // - OnMouseDown and OnMouseUp get the GUI as sender, every other event the widget.
 #pragma once
 
@@ -21,6 +26,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,7 +63,7 @@ struct TGUIImageSlot {
 class TArvexGUIComponent : public rtl::TObject {
 public:
     explicit TArvexGUIComponent(TArvexGUIList* list);
-    // Leaves its list and empties its registry entry.
+    // Leaves its owner (its list or the retire queue) and empties its registry entry.
     ~TArvexGUIComponent() override;
 
     virtual void DblClick();
@@ -75,7 +81,7 @@ public:
     void ResetAnimation(int slot);
 
     int32_t Id = 0;
-    // Null once the list it belonged to has been destroyed while it was detached from it.
+    // Null once it has been taken off its list.
     TArvexGUIList* List;
     bool Visible = true;
     bool Enabled = true;
@@ -116,19 +122,27 @@ private:
 
 class TArvexGUIList : public rtl::TObject {
 public:
+    // Joins the GUI's lists, which own it from then on.
     explicit TArvexGUIList(TArvexGUI* gui);
-    // Destroys the widgets still in Items and leaves the GUI's lists.
+    // Destroys the widgets still in Items and leaves its owner (the GUI's lists or the retire
+    // queue).
     ~TArvexGUIList() override;
 
     virtual void UpdateHover();
-    virtual void Add(TArvexGUIComponent* widget) { Items.push_back(widget); }
+    // Takes ownership; the widget's constructor calls it.
+    virtual void Add(TArvexGUIComponent* widget) { Items.emplace_back(widget); }
     virtual void Draw();
+    // Takes the widget with this Id, if present, off the list into the retire queue.
     void RemoveWidget(int32_t id);
+    // Takes every widget off the list into the retire queue; the list stays.
+    void RetireWidgets();
+    // Takes the list, with its widgets, out of the GUI's lists into the retire queue.
+    void Retire();
+    // Destroys every widget in Items at once: not from a handler of one of them.
     void Clear();
     void BringToFront();
 
-    // The game may empty it directly to detach its widgets.
-    std::vector<TArvexGUIComponent*> Items;
+    std::vector<std::unique_ptr<TArvexGUIComponent>> Items;
     TArvexGUI* const GUI;
     bool Enabled = true;
     bool Visible = true;
@@ -148,6 +162,8 @@ public:
     void MouseMove();
     void MouseButton(int button, bool down, bool isDouble);
     void KeyInput(bool isChar, uint16_t key);
+    // Nothing hovered, pressed or focused, until the next mouse move or focus change.
+    void ResetPointer();
 
     TDeviceClientKind DeviceClientKind() const override { return TDeviceClientKind::dcGUI; }
     void DeviceReady() override { Activate(); }
@@ -157,7 +173,9 @@ public:
     // The widget with this Id, or nullptr (none, or destroyed).
     TArvexGUIComponent* Widget(int32_t id) const;
 
-    std::vector<TArvexGUIList*> Lists; // owned: each list removes itself when destroyed
+    // Each list adds itself when made and leaves when destroyed.
+    std::vector<std::unique_ptr<TArvexGUIList>> Lists;
+    // Not an owner.
     std::vector<TArvexGUIComponent*> Widgets{nullptr};
     int32_t PreviousHoverId = 0;
     bool Hooked = false;
@@ -181,8 +199,22 @@ public:
     static uint32_t LastMoveTime;
 
 private:
+    friend class TArvexGUIComponent;
+    friend class TArvexGUIList;
+
     void ComputeScales();
     TShiftState Shift() const;
+    void Dispatch(win::TMsg& msg, bool& handled);
+    // A mouse move past the 10 ms throttle: position, hover and the hover events; false when
+    // dropped.
+    bool TakeMove(uintptr_t lParam);
+    void Retire(std::unique_ptr<TArvexGUIComponent> widget);
+    // Frees the retire queue unless a message (and so maybe a handler) is being handled.
+    void FreeRetired();
 
     uint32_t FRequestedPeriod = 0;
+    // Widgets and lists taken off the screen, freed at the next safe point.
+    std::vector<std::unique_ptr<TArvexGUIComponent>> FRetiredWidgets;
+    std::vector<std::unique_ptr<TArvexGUIList>> FRetiredLists;
+    int FMessageDepth = 0;
 };

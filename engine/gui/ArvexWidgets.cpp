@@ -46,8 +46,8 @@ void TArvexButton::Click() {
     if (Toggle)
         Checked = !Checked;
     if (Checked && GroupIndex >= 0 && List) {
-        for (TArvexGUIComponent* w : List->Items) {
-            auto* other = dynamic_cast<TArvexButton*>(w);
+        for (const std::unique_ptr<TArvexGUIComponent>& w : List->Items) {
+            auto* other = dynamic_cast<TArvexButton*>(w.get());
             if (other && other != this && other->GroupIndex == GroupIndex)
                 other->Checked = false;
         }

@@ -113,7 +113,6 @@ public:
     int32_t CharWidth() const { return FCharWidth; }
     int32_t CharHeight() const { return FCharHeight; }
     bool Generated() const { return FGenerated; }
-    float TextureScale() const { return FTextureScale; }
     d3d::Texture* GlyphTexture() const { return FGlyphTexture.get(); }
 
     static const std::string& DefaultCharacters();

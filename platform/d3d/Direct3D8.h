@@ -23,7 +23,6 @@ namespace d3d {
 
 class Direct3D8 {
 public:
-    UINT GetAdapterCount() const { return 1; }
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) const;
     // The device renders into params->hDeviceWindow, or focusWindow when that is null.
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,

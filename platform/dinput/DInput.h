@@ -59,8 +59,6 @@ constexpr bool FAILED(HRESULT hr) {
 
 constexpr HRESULT DI_OK = 0;
 constexpr HRESULT DI_NOEFFECT = 1; // S_FALSE: nothing to do (already acquired, ...)
-constexpr HRESULT DI_PROPNOEFFECT = 1;
-constexpr HRESULT DI_POLLEDDEVICE = 2;
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002u);
 constexpr HRESULT E_POINTER = static_cast<HRESULT>(0x80004003u);
 constexpr HRESULT E_HANDLE = static_cast<HRESULT>(0x80070006u);
@@ -68,10 +66,8 @@ constexpr HRESULT DIERR_GENERIC = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT DIERR_UNSUPPORTED = static_cast<HRESULT>(0x80004001u);
 constexpr HRESULT DIERR_INVALIDPARAM = static_cast<HRESULT>(0x80070057u);
 constexpr HRESULT DIERR_NOTFOUND = static_cast<HRESULT>(0x80070002u);
-constexpr HRESULT DIERR_OBJECTNOTFOUND = DIERR_NOTFOUND;
 constexpr HRESULT DIERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x80070005u);
 constexpr HRESULT DIERR_NOTACQUIRED = static_cast<HRESULT>(0x8007000Cu);
-constexpr HRESULT DIERR_NOTINITIALIZED = static_cast<HRESULT>(0x80070015u);
 constexpr HRESULT DIERR_INPUTLOST = static_cast<HRESULT>(0x8007001Eu);
 constexpr HRESULT DIERR_ACQUIRED = static_cast<HRESULT>(0x800700AAu);
 constexpr HRESULT DIERR_OLDDIRECTINPUTVERSION = static_cast<HRESULT>(0x8007047Eu);
@@ -99,12 +95,10 @@ constexpr size_t MAX_PATH = 260;
 // ---- Enumeration ----------------------------------------------------------------------------
 
 constexpr DWORD DI8DEVCLASS_ALL = 0;
-constexpr DWORD DI8DEVCLASS_DEVICE = 1;
 constexpr DWORD DI8DEVCLASS_POINTER = 2;
 constexpr DWORD DI8DEVCLASS_KEYBOARD = 3;
 constexpr DWORD DI8DEVCLASS_GAMECTRL = 4;
 
-constexpr DWORD DIEDFL_ALLDEVICES = 0x0;
 constexpr DWORD DIEDFL_ATTACHEDONLY = 0x1;
 
 constexpr BOOL DIENUM_STOP = 0;
@@ -183,26 +177,17 @@ struct DIJOYSTATE {
 };
 static_assert(sizeof(DIJOYSTATE) == 80);
 
-// Byte offsets of the objects in the predefined formats.
+// Byte offsets of the objects in c_dfDIJoystick.
 constexpr DWORD DIJOFS_X = 0;
 constexpr DWORD DIJOFS_Y = 4;
 constexpr DWORD DIJOFS_Z = 8;
 constexpr DWORD DIJOFS_RX = 12;
-constexpr DWORD DIJOFS_RY = 16;
-constexpr DWORD DIJOFS_RZ = 20;
-constexpr DWORD DIJOFS_SLIDER(int n) {
-    return 24 + 4 * static_cast<DWORD>(n);
-}
 constexpr DWORD DIJOFS_POV(int n) {
     return 32 + 4 * static_cast<DWORD>(n);
 }
 constexpr DWORD DIJOFS_BUTTON(int n) {
     return 48 + static_cast<DWORD>(n);
 }
-constexpr DWORD DIMOFS_X = 0;
-constexpr DWORD DIMOFS_Y = 4;
-constexpr DWORD DIMOFS_Z = 8;
-constexpr DWORD DIMOFS_BUTTON0 = 12;
 
 // ---- Cooperative levels ---------------------------------------------------------------------
 
@@ -216,16 +201,10 @@ constexpr DWORD DISCL_NOWINKEY = 0x10;
 
 // DirectInput names its properties by small integers disguised as GUID pointers.
 using DIPROP = uintptr_t;
-constexpr DIPROP DIPROP_BUFFERSIZE = 1;
-constexpr DIPROP DIPROP_AXISMODE = 2;
-constexpr DIPROP DIPROP_GRANULARITY = 3;
 constexpr DIPROP DIPROP_RANGE = 4;
 constexpr DIPROP DIPROP_DEADZONE = 5;
 constexpr DIPROP DIPROP_SATURATION = 6;
-constexpr DIPROP DIPROP_FFGAIN = 7;
-constexpr DIPROP DIPROP_FFLOAD = 8;
 constexpr DIPROP DIPROP_AUTOCENTER = 9;
-constexpr DIPROP DIPROP_CALIBRATIONMODE = 10;
 
 constexpr DWORD DIPH_DEVICE = 0;
 constexpr DWORD DIPH_BYOFFSET = 1;
