@@ -1,6 +1,5 @@
 // Levels and the board's sprites, moves and pushing, the step animation, the win test and the
 // win handling, and undo.
-#include "game/LevelRules.h"
 #include "game/ScreenLayout.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Exceptions.h"
@@ -15,10 +14,6 @@ namespace {
 
 using layout::kCell;
 using layout::kStepSize;
-
-constexpr int32_t ccWall = 0;
-constexpr int32_t ccFloor = 1;
-constexpr int32_t ccBox = 2;
 
 // Pusher angles for the four directions while rotation is on.
 float AngleFor(int32_t dx, int32_t dy) {
