@@ -52,6 +52,12 @@ enum TThemeRole : int {
 // Pictures the game's screens draw: a theme must provide at least these.
 constexpr int kThemeRoleCount = 40;
 
+// The characters of the font picture's cells, in order. The at sign and both square brackets
+// occur twice; the font takes the first of each.
+constexpr const char kFontCharacters[] = " !@#$%&\"()*+,-./0123456789:;<=>?@"
+                                         "ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
+                                         "abcdefghijklmnopqrstuvwxyz[~]{}";
+
 // The roles as a reviewer reads them, by index.
 constexpr const char* kThemeRoleNames[kThemeRoleCount] = {
     "wall",         "pusher",

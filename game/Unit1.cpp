@@ -35,12 +35,6 @@ constexpr std::array<uint8_t, TKeyboard::AssignsPropertySize> StoredKeyboardAssi
     return assigns;
 }
 
-// The bitmap font's characters in the order of the font picture's cells. The at sign and both
-// square brackets occur twice; the font takes the first of each.
-const std::string kFontCharacters = std::string(" !@#$%&\"()*+,-./0123456789:;<=>?@") +
-                                    "ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`" +
-                                    "abcdefghijklmnopqrstuvwxyz[~]{}";
-
 static_assert(TForm1::kListedLevels <= 2 * layout::kLevelsPerColumn,
               "the level selection lists its levels in two columns");
 
