@@ -5,7 +5,7 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format fuzz install uninstall bench soak
+.PHONY: run test release deps clean format fuzz install uninstall bench soak mutants
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -31,6 +31,11 @@ fuzz: test
 SOAK_FRAMES ?= 200000
 soak: test
 	tests/e2e/soak.sh $(TEST_DIR)/kosmorra-play $(TEST_DIR) $(SOAK_FRAMES) 11
+
+# Plants the faults listed in tests/mutants/ one at a time in a copy of the tree (build/mutants)
+# and prints which ones the tests let through, and the score. Slow; not part of `make test`.
+mutants: deps
+	python3 tests/mutants/run_mutants.py
 
 # Every benchmark of the Release build, one after the other; each prints its own figures, and
 # bench_game prints the game's table (start-up, frame of each screen, memory).

@@ -2,9 +2,13 @@
 // for scale: clear, a 1024 x 768 background from a 1024 x 1024 texture, 192 sprites of 64 x 64
 // with transparent pixels on the 16 x 12 grid, three 100 x 21 buttons, vertex colour
 // 0xFEFEFEFE, normal alpha blending. Prints frames per second and milliseconds per frame with
-// point and bilinear filtering, one thread. Under an X display with OpenGL (for example
-// tests/e2e/with_xvfb.sh build/release/bench_frame) it measures the OpenGL device too. Asserts
-// nothing.
+// point and bilinear filtering, one thread, each line naming the device it measured. Under an
+// X display with OpenGL (SDL_VIDEODRIVER=x11, for example tests/e2e/with_xvfb.sh
+// build/release/bench_frame) it measures the OpenGL device too, even where the processor draws
+// OpenGL (KOSMORRA_DEVICE=gl is set for it; the game itself would take the software device
+// there), beside a plain OpenGL program drawing the same frame on the same driver: textures as
+// they are, the frame's vertices uploaded once, one draw call per texture change, straight into
+// the window. Asserts nothing.
 //
 // Usage: bench_frame [seconds per measurement, default 2]
 #include "engine/display/ArvexRenderer.h"
@@ -20,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <epoxy/gl.h>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -175,12 +180,18 @@ void MeasureOurs(double seconds, Run run) {
     screen->Width = kWidth;
     screen->Height = kHeight;
     screen->Initialize();
+    if (!screen->Device()) {
+        std::printf("  no device could be made\n");
+        rtl::TComponent::Free(form);
+        return;
+    }
     if (run == Run::OpenGL && std::string(screen->Device()->BackendName()) != "gl") {
         std::printf("  OpenGL device: unavailable here (it needs an X display with OpenGL; run "
                     "under tests/e2e/with_xvfb.sh)\n");
         rtl::TComponent::Free(form);
         return;
     }
+    std::printf("  device measured: %s\n", screen->Device()->BackendName());
     TArvexRenderer renderer;
     renderer.SetScreen(screen);
     renderer.Activate();
@@ -196,10 +207,9 @@ void MeasureOurs(double seconds, Run run) {
                 else
                     screen->EndScene();
             });
-            const char* what = run == Run::SoftDrawing ? "SoftDevice, drawing"
-                               : run == Run::SoftPresenting
-                                   ? "SoftDevice, drawing and presenting"
-                                   : "GlDevice (Mesa), drawing and presenting";
+            const char* what = run == Run::SoftDrawing      ? "SoftDevice, drawing"
+                               : run == Run::SoftPresenting ? "SoftDevice, drawing and presenting"
+                                                            : "GlDevice, drawing and presenting";
             const char* target = run != Run::SoftDrawing ? ""
                                  : linear                ? "(target >= 200)"
                                                          : "(target >= 400)";
@@ -262,6 +272,145 @@ void MeasureSDL(double seconds) {
     SDL_FreeSurface(target);
 }
 
+// ---- A plain OpenGL program drawing the same frame ---------------------------------------------
+
+const char* kPlainVertex = R"(#version 330 core
+layout(location = 0) in vec2 aPosition;
+layout(location = 1) in vec4 aColour;
+layout(location = 2) in vec2 aTexCoord;
+out vec4 vColour;
+out vec2 vTexCoord;
+void main() {
+    gl_Position = vec4(aPosition.x / 512.0 - 1.0, 1.0 - aPosition.y / 384.0, 0.0, 1.0);
+    vColour = aColour;
+    vTexCoord = aTexCoord;
+}
+)";
+
+const char* kPlainFragment = R"(#version 330 core
+in vec4 vColour;
+in vec2 vTexCoord;
+uniform sampler2D uTexture;
+out vec4 fColour;
+void main() { fColour = texture(uTexture, vTexCoord) * vColour; }
+)";
+
+struct PlainVertex {
+    float X, Y;
+    uint32_t Colour;
+    float U, V;
+};
+
+GLuint PlainShader(GLenum type, const char* source) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+// Returns the OpenGL renderer's name, or "" when there is no OpenGL here.
+std::string MeasurePlainGL(double seconds) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* window = SDL_CreateWindow("bench_frame", 0, 0, kWidth, kHeight,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!context) {
+        if (window)
+            SDL_DestroyWindow(window);
+        return "";
+    }
+    SDL_GL_SetSwapInterval(0);
+    const std::string renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const GLuint program = glCreateProgram();
+    const GLuint vs = PlainShader(GL_VERTEX_SHADER, kPlainVertex);
+    const GLuint fs = PlainShader(GL_FRAGMENT_SHADER, kPlainFragment);
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
+    glUseProgram(program);
+    GLuint vao = 0, vbo = 0;
+    glGenVertexArrays(1, &vao);
+    glBindVertexArray(vao);
+    glGenBuffers(1, &vbo);
+    glBindBuffer(GL_ARRAY_BUFFER, vbo);
+    const auto offset = [](size_t bytes) { return reinterpret_cast<const void*>(bytes); };
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof(PlainVertex), offset(0));
+    glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(PlainVertex), offset(8));
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, sizeof(PlainVertex), offset(12));
+    for (GLuint i = 0; i < 3; ++i)
+        glEnableVertexAttribArray(i);
+    const auto make = [](const Picture& p) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, p.Width, p.Height, 0, GL_BGRA,
+                     GL_UNSIGNED_INT_8_8_8_8_REV, p.Pixels.data());
+        return name;
+    };
+    std::vector<GLuint> textures{make(Background())};
+    for (int i = 0; i < 4; ++i)
+        textures.push_back(make(Sprite(i)));
+    textures.push_back(make(Button()));
+    // The frame: which texture each quad uses, and its vertices, two triangles a quad.
+    std::vector<GLuint> quadTexture;
+    std::vector<PlainVertex> vertices;
+    const auto quad = [&](GLuint texture, float x, float y, float w, float h) {
+        quadTexture.push_back(texture);
+        const PlainVertex a{x, y, kVertexColour, 0, 0}, b{x + w, y, kVertexColour, 1, 0},
+            c{x + w, y + h, kVertexColour, 1, 1}, d{x, y + h, kVertexColour, 0, 1};
+        vertices.insert(vertices.end(), {a, b, c, a, c, d});
+    };
+    quad(textures[0], 0, 0, kWidth, kHeight);
+    for (int row = 0; row < 12; ++row)
+        for (int column = 0; column < 16; ++column)
+            quad(textures[1 + (row * 16 + column) % 4], column * 64.0f, row * 64.0f, 64, 64);
+    for (int i = 0; i < 3; ++i)
+        quad(textures[5], 20.0f + i * 120, 740, 100, 21);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glViewport(0, 0, kWidth, kHeight);
+    for (int linear = 0; linear < 2; ++linear) {
+        for (GLuint t : textures) {
+            glBindTexture(GL_TEXTURE_2D, t);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, linear ? GL_LINEAR : GL_NEAREST);
+        }
+        const Figure f = Measure(seconds, [&] {
+            glClearColor(0, 0, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glBufferData(GL_ARRAY_BUFFER,
+                         static_cast<GLsizeiptr>(vertices.size() * sizeof(PlainVertex)),
+                         vertices.data(), GL_STREAM_DRAW);
+            size_t first = 0;
+            while (first < quadTexture.size()) {
+                size_t last = first + 1;
+                while (last < quadTexture.size() && quadTexture[last] == quadTexture[first])
+                    ++last;
+                glBindTexture(GL_TEXTURE_2D, quadTexture[first]);
+                glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first * 6),
+                             static_cast<GLsizei>((last - first) * 6));
+                first = last;
+            }
+            SDL_GL_SwapWindow(window);
+        });
+        Print("plain OpenGL program, same frame", linear ? "bilinear" : "point", f,
+              "(the GlDevice's target: at least this)");
+    }
+    glDeleteTextures(static_cast<GLsizei>(textures.size()), textures.data());
+    glDeleteBuffers(1, &vbo);
+    glDeleteVertexArrays(1, &vao);
+    glDeleteProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    return renderer;
+}
+
 std::string CpuName() {
     std::ifstream info("/proc/cpuinfo");
     for (std::string line; std::getline(info, line);)
@@ -313,6 +462,19 @@ int main(int argc, char** argv) {
     const char* threads = std::getenv("LP_NUM_THREADS");
     std::printf("  (Mesa's llvmpipe threads: %s)\n",
                 threads ? threads : "its default, one per core");
+    // OpenGL only where SDL has a real display; the game would not take a CPU rasterizer as
+    // hardware, the benchmark asks for it to compare.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::string(driver) == "dummy" || std::string(driver) == "offscreen") {
+        std::printf("  OpenGL: not measured, no display (SDL video driver %s; run with "
+                    "SDL_VIDEODRIVER=x11 on an X display)\n",
+                    driver ? driver : "none");
+        return 0;
+    }
+    setenv("KOSMORRA_DEVICE", "gl", 1);
     MeasureOurs(seconds, Run::OpenGL);
+    const std::string renderer = MeasurePlainGL(seconds);
+    std::printf("  OpenGL renderer measured: %s\n",
+                renderer.empty() ? "none (no OpenGL context here)" : renderer.c_str());
     return 0;
 }

@@ -158,6 +158,9 @@ void TImageListItem::LoadTexture() {
         }
     }
     ReportedUnattached = false;
+    // The texture keeps its own copy of the texels (and keeps it through device resets), so
+    // the decoded picture would only be a second one.
+    graphic->ReleasePixels();
     FTextureWidth = std::max<int32_t>(2, static_cast<int32_t>(FTexture->Width()));
     FTextureHeight = std::max<int32_t>(2, static_cast<int32_t>(FTexture->Height()));
     PictureHeight = graphic->Height() > 0 ? graphic->Height() : 1;
@@ -409,12 +412,12 @@ void TArvexImageList::LoadTextures() {
     if (!FArvexScreen->Device())
         return;
     // Decoding the pictures is most of the work; it runs on every core before the textures are
-    // made one by one.
+    // made one by one. Items that have their texture already need no pixels.
     std::vector<const rtl::TGraphic*> graphics;
     std::string why;
     for (int i = 0; i < FImageList->Count(); ++i)
         if (const rtl::TGraphic* g = FImageList->Items(i)->Picture().Graphic();
-            FitsTexture(g, MaxTextureSide(), why))
+            !FImageList->Items(i)->Texture() && FitsTexture(g, MaxTextureSide(), why))
             graphics.push_back(g);
     rtl::DecodeInParallel(graphics);
     for (int i = 0; i < FImageList->Count(); ++i)

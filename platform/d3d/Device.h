@@ -73,6 +73,8 @@ struct DrawState {
     // The back buffer has no alpha channel of its own (X8R8G8B8, R5G6B5): destination alpha
     // reads as opaque.
     bool TargetHasAlpha = false;
+
+    bool operator==(const DrawState&) const = default;
 };
 
 class Device {

@@ -1,6 +1,7 @@
 #include "platform/d3d/DeviceWindow.h"
 
 #include "platform/win/Forms.h"
+#include "platform/win/X11Window.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -40,29 +41,77 @@ void DeviceWindow::Apply(bool windowed, UINT backBufferWidth, UINT backBufferHei
     FWidth = backBufferWidth;
     FHeight = backBufferHeight;
     FHadFocus = false;
+    FAreaWidth = FAreaHeight = 0;
     SDL_Window* window = sdl(NativeWindow());
     if (!window)
         return;
+    const bool wasFullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (!windowed && !wasFullScreen) {
+        FSaved = win::x11::Geometry{};
+        if (!win::x11::RealGeometry(window, FSaved)) {
+            SDL_GetWindowPosition(window, &FSaved.X, &FSaved.Y);
+            SDL_GetWindowSize(window, &FSaved.Width, &FSaved.Height);
+        }
+    }
     SDL_SetWindowFullscreen(window, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    FUnmanaged = !win::x11::WindowManagerRunning(window);
+    if (!windowed) {
+        CoverDisplay();
+    } else if (wasFullScreen && FSaved.Width > 0) {
+        // Nothing remembers where the window was but us: a window manager puts it back at the
+        // top left, and without one it keeps covering the display.
+        SDL_SetWindowSize(window, FSaved.Width, FSaved.Height);
+        SDL_SetWindowPosition(window, FSaved.X, FSaved.Y);
+        if (FUnmanaged)
+            win::x11::MoveResize(window, FSaved);
+    }
     FMapping = true;
     FForm->ClientMapping = [this](int& x, int& y) {
-        SDL_Window* w = sdl(NativeWindow());
-        int width = 0, height = 0;
-        if (!w)
-            return;
-        SDL_GetWindowSize(w, &width, &height);
-        const Placement p = Place(width, height);
-        if (p.Width <= 0 || p.Height <= 0)
-            return;
-        // Floor division, so that a pixel left of the picture maps left of column 0.
-        const auto map = [](int v, int origin, int extent, UINT size) {
-            const long long scaled = static_cast<long long>(v - origin) * size;
-            return static_cast<int>(scaled >= 0 ? scaled / extent
-                                                : -((-scaled + extent - 1) / extent));
-        };
-        x = map(x, p.X, p.Width, FWidth);
-        y = map(y, p.Y, p.Height, FHeight);
+        int width = FAreaWidth, height = FAreaHeight;
+        if (width <= 0 || height <= 0) {
+            SDL_Window* w = sdl(NativeWindow());
+            if (!w)
+                return;
+            win::x11::Geometry real;
+            if (win::x11::RealGeometry(w, real)) {
+                width = real.Width;
+                height = real.Height;
+            } else {
+                SDL_GetWindowSize(w, &width, &height);
+            }
+        }
+        MapToBackBuffer(width, height, x, y);
     };
+}
+
+void DeviceWindow::MapToBackBuffer(int areaWidth, int areaHeight, int& x, int& y) const {
+    const Placement p = Place(areaWidth, areaHeight);
+    if (p.Width <= 0 || p.Height <= 0)
+        return;
+    // Floor division, so that a pixel left of the picture maps left of column 0.
+    const auto map = [](int v, int origin, int extent, UINT size) {
+        const long long scaled = static_cast<long long>(v - origin) * size;
+        return static_cast<int>(scaled >= 0 ? scaled / extent : -((-scaled + extent - 1) / extent));
+    };
+    x = map(x, p.X, p.Width, FWidth);
+    y = map(y, p.Y, p.Height, FHeight);
+}
+
+void DeviceWindow::CoverDisplay() {
+    SDL_Window* window = sdl(NativeWindow());
+    if (!window || FWindowed || !FUnmanaged)
+        return;
+    // SDL asked a window manager that is not there; the window is ours to place.
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window)), &bounds) != 0)
+        return;
+    const win::x11::Geometry display{bounds.x, bounds.y, bounds.w, bounds.h};
+    win::x11::Geometry real;
+    if (!win::x11::RealGeometry(window, real))
+        return;
+    if (real.X != display.X || real.Y != display.Y || real.Width != display.Width ||
+        real.Height != display.Height)
+        win::x11::MoveResize(window, display);
 }
 
 Placement DeviceWindow::Place(int areaWidth, int areaHeight) const {
@@ -79,15 +128,29 @@ Placement DeviceWindow::Place(int areaWidth, int areaHeight) const {
     return Placement{(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
 }
 
-bool DeviceWindow::DrawableSize(int& width, int& height) const {
+bool DeviceWindow::PresentArea(int& width, int& height) {
     SDL_Window* window = sdl(NativeWindow());
     if (!window)
         return false;
-    if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)
+    // SDL answers with the size it asked for; the server knows the size the window has. On X
+    // the two units agree, so the same figures serve the mouse.
+    CoverDisplay();
+    win::x11::Geometry real;
+    if (win::x11::RealGeometry(window, real)) {
+        width = real.Width;
+        height = real.Height;
+    } else if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
         SDL_GL_GetDrawableSize(window, &width, &height);
-    else
+    } else {
         SDL_GetWindowSizeInPixels(window, &width, &height);
-    return width > 0 && height > 0;
+    }
+    if (width <= 0 || height <= 0)
+        return false;
+    if (real.Width > 0) {
+        FAreaWidth = width;
+        FAreaHeight = height;
+    }
+    return true;
 }
 
 bool DeviceWindow::Left() {

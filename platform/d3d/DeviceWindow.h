@@ -7,6 +7,11 @@
 // counts as a lost device until it comes back. In a window, the back buffer is stretched over
 // the client area, as a windowed device's Present does.
 //
+// Trap: SDL reports the size it asked for, not the size the window got. Without a window
+// manager nobody makes a full-screen window cover the display, so the window is placed over it
+// here; and letterboxing and the mouse follow the size the X server reports at each present.
+// Leaving full screen puts the window back where it was.
+//
 // Relies on: the window being a win::TForm (its NativeWindow() is the SDL window), and on the
 // form outliving the device, as a device window must.
 // Limits: full screen always uses the desktop's mode (refresh rate and colour depth of the
@@ -14,6 +19,7 @@
 #pragma once
 
 #include "platform/d3d/D3D8Types.h"
+#include "platform/win/X11Window.h"
 
 namespace win {
 class TForm;
@@ -45,8 +51,14 @@ public:
 
     // Where the back buffer lands in an area of this size (window or drawable pixels).
     Placement Place(int areaWidth, int areaHeight) const;
-    // The window's drawable size in pixels (larger than its size on high-density displays).
-    bool DrawableSize(int& width, int& height) const;
+    // A point of an area of this size (window coordinates, as mouse events give them) in
+    // back-buffer coordinates; outside the picture it falls outside the back buffer.
+    void MapToBackBuffer(int areaWidth, int areaHeight, int& x, int& y) const;
+    // The size in pixels the window really has now, to present into (larger than its size in
+    // window coordinates on high-density displays). In full screen where no window manager
+    // placed the window, it is first made to cover the display. Mouse mapping follows the last
+    // size found here.
+    bool PresentArea(int& width, int& height);
 
     // True while a full-screen window is minimised, or has lost the focus it once had.
     bool Left();
@@ -57,12 +69,21 @@ public:
     bool ClientRectOnDesktop(RECT& rect) const;
 
 private:
+    void CoverDisplay();
+
     win::TForm* FForm = nullptr;
     bool FWindowed = true;
     bool FHadFocus = false;
     bool FMapping = false;
     UINT FWidth = 0;
     UINT FHeight = 0;
+    // True where no window manager answers full-screen requests (a bare X server).
+    bool FUnmanaged = false;
+    // The window's place before full screen, to go back to.
+    win::x11::Geometry FSaved;
+    // The area the last frame was presented into, when the server reported it.
+    int FAreaWidth = 0;
+    int FAreaHeight = 0;
 };
 
 // The format a display of this SDL pixel format presents, as a device format (a desktop never

@@ -6,6 +6,9 @@
 #include "platform/win/Forms.h"
 
 #include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace d3d {
 
@@ -16,7 +19,28 @@ CreationFaults& Faults() {
     return faults;
 }
 
+DeviceOverride FromEnvironment() {
+    return DeviceOverrideFrom(std::getenv("KOSMORRA_DEVICE"));
+}
+
 } // namespace
+
+DeviceOverride DeviceOverrideFrom(const char* value) {
+    if (!value || !*value)
+        return DeviceOverride::None;
+    const std::string v = value;
+    if (v == "gl")
+        return DeviceOverride::OpenGL;
+    if (v == "soft")
+        return DeviceOverride::Software;
+    static bool told = false;
+    if (!told)
+        std::fprintf(stderr,
+                     "KOSMORRA_DEVICE=%s is neither gl nor soft; the device is chosen as usual\n",
+                     value);
+    told = true;
+    return DeviceOverride::None;
+}
 
 void SetCreationFaults(const CreationFaults& faults) {
     Faults() = faults;
@@ -25,9 +49,12 @@ void SetCreationFaults(const CreationFaults& faults) {
 std::unique_ptr<Direct3D8> Direct3DCreate8(UINT sdkVersion) {
     if (sdkVersion != D3D_SDK_VERSION || Faults().NoDirect3D || !SDL_WasInit(SDL_INIT_VIDEO))
         return nullptr;
-    // A hardware device will need its window made for OpenGL; programs that never ask for a
-    // Direct3D object never load the OpenGL driver.
-    win::SetOpenGLWindows(true);
+    // A hardware device will need its window made for OpenGL. Programs that never ask for a
+    // Direct3D object, are told to draw in software, or run where no GPU could draw, never load
+    // the OpenGL driver: once loaded, a CPU rasterizer's LLVM stays in the process.
+    const DeviceOverride choice = FromEnvironment();
+    win::SetOpenGLWindows(choice == DeviceOverride::OpenGL ||
+                          (choice == DeviceOverride::None && GlDevice::GpuPresent()));
     return std::make_unique<Direct3D8>();
 }
 
@@ -54,9 +81,9 @@ HRESULT Direct3D8::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     std::unique_ptr<Device> made;
     switch (type) {
     case D3DDEVTYPE_HAL:
-        if (Faults().NoHardware)
+        if (Faults().NoHardware || FromEnvironment() == DeviceOverride::Software)
             return D3DERR_NOTAVAILABLE;
-        made = GlDevice::Create(window);
+        made = GlDevice::Create(window, FromEnvironment() == DeviceOverride::OpenGL);
         if (!made)
             return D3DERR_NOTAVAILABLE;
         break;

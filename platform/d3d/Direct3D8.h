@@ -2,8 +2,14 @@
 //
 // Stands in for IDirect3D8 and Direct3DCreate8. There is one adapter, the display SDL reports
 // first. A hardware device (D3DDEVTYPE_HAL) is our OpenGL device and needs a window whose
-// OpenGL context can be made; the reference and software types make a SoftDevice, which needs
-// no window at all.
+// OpenGL context can be made and a GPU drawing it; the reference and software types make a
+// SoftDevice, which needs no window at all. When no hardware device can be had the caller is
+// told D3DERR_NOTAVAILABLE and asks for the software one (the display layer does), with the
+// OpenGL driver unloaded again by then.
+//
+// KOSMORRA_DEVICE overrides the choice for hardware requests: "gl" takes OpenGL even when the
+// processor draws it (tests and benchmarks compare the devices on Mesa's llvmpipe), "soft"
+// never loads OpenGL at all.
 //
 // Relies on: SDL's video subsystem being started (the application does it); without it there
 // is no Direct3D object, as on a system without Direct3D.
@@ -26,6 +32,11 @@ public:
 
 // nullptr when the SDK version is not D3D_SDK_VERSION or there is no display subsystem.
 std::unique_ptr<Direct3D8> Direct3DCreate8(UINT sdkVersion);
+
+// What KOSMORRA_DEVICE asks of hardware requests. An unknown value is reported on stderr and
+// leaves the choice to the device.
+enum class DeviceOverride { None, OpenGL, Software };
+DeviceOverride DeviceOverrideFrom(const char* value);
 
 // Test hooks: make creation fail as it would on a machine without the piece in question.
 struct CreationFaults {

@@ -47,6 +47,7 @@ void WriteSized(TStream& stream, const std::vector<uint8_t>& bytes) {
 
 void TGraphic::LoadFromBytes(std::vector<uint8_t> file) {
     FPixels = TPixels();
+    FReleased = false;
     FError.clear();
     FData = std::move(file);
     FDecoded = FData.empty() || !CanDecode();
@@ -56,6 +57,7 @@ void TGraphic::EnsureDecoded() const {
     if (FDecoded)
         return;
     FDecoded = true;
+    FReleased = false;
     if (!Decode(FData, FPixels, FError)) {
         std::fprintf(stderr, "%s: the picture cannot be decoded and stays empty (%s)\n",
                      ClassName().c_str(), FError.c_str());
@@ -75,6 +77,14 @@ bool TGraphic::HeaderSize(long long& width, long long& height) const {
     if (FData.size() >= 3 && FData[0] == 0xFF && FData[1] == 0xD8)
         return codecs::JPEGSize(FData, width, height);
     return codecs::BMPSize(FData, width, height);
+}
+
+void TGraphic::ReleasePixels() const {
+    if (!FDecoded || FReleased || FPixels.Empty() || !CanDecode())
+        return;
+    std::vector<uint32_t>().swap(FPixels.Argb);
+    FDecoded = false;
+    FReleased = true;
 }
 
 // ---- PNG --------------------------------------------------------------------------------------

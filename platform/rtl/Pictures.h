@@ -48,6 +48,8 @@ public:
 
     // No data at all (never loaded, or data that would not decode).
     bool Empty() const {
+        if (FReleased)
+            return false;
         EnsureDecoded();
         return FData.empty();
     }
@@ -57,8 +59,8 @@ public:
         EnsureDecoded();
         return FPixels;
     }
-    int Width() const { return Pixels().Width; }
-    int Height() const { return Pixels().Height; }
+    int Width() const { return FReleased ? FPixels.Width : Pixels().Width; }
+    int Height() const { return FReleased ? FPixels.Height : Pixels().Height; }
     const std::string& DecodeError() const {
         EnsureDecoded();
         return FError;
@@ -71,6 +73,10 @@ public:
     // Decodes now if that is still to be done. Safe to run for different graphics on different
     // threads at the same time (never for one graphic on two).
     void EnsureDecoded() const;
+    // Frees the decoded pixels once something else (a texture) holds them, keeping the file
+    // bytes and the size: a picture is then no bigger than its file. Asking for the pixels
+    // again decodes again.
+    void ReleasePixels() const;
 
 protected:
     virtual bool Decode(const std::vector<uint8_t>& file, TPixels& pixels,
@@ -81,6 +87,7 @@ protected:
     mutable TPixels FPixels;
     mutable std::string FError;
     mutable bool FDecoded = true;
+    mutable bool FReleased = false; // decoded once, pixels freed, size still in FPixels
 };
 
 // Decodes every graphic that still waits for it, spread over the machine's cores.

@@ -1,6 +1,8 @@
 #include "platform/win/Dialogs.h"
 
 #include "platform/rtl/Strings.h"
+#include "platform/win/Forms.h"
+#include "platform/win/MessageWindow.h"
 #include "platform/win/Window.h"
 
 #include <SDL.h>
@@ -58,9 +60,29 @@ int FallbackAnswer(const ButtonSet& buttons, int wanted) {
     return buttons.ids.front();
 }
 
+// Escape means "no thanks": Cancel where there is one, else No, else the only answer.
+int EscapeAnswer(const ButtonSet& buttons) {
+    for (int wanted : {IDCANCEL, IDNO})
+        for (int id : buttons.ids)
+            if (id == wanted)
+                return id;
+    return buttons.ids.front();
+}
+
+// Where SDL cannot show a box, our own window does; -1 when that cannot be shown either.
+int ShowOwnBox(HWND owner, const std::string& text, const std::string& caption, UINT type,
+               const ButtonSet& buttons) {
+    std::vector<MessageButton> labelled;
+    for (size_t i = 0; i < buttons.ids.size(); ++i)
+        labelled.push_back({buttons.ids[i], buttons.labels[i]});
+    auto* form = dynamic_cast<TForm*>(owner);
+    void* parent = form ? form->NativeWindow() : nullptr;
+    return ShowMessageWindow(parent, caption, text, labelled, 0, EscapeAnswer(buttons), type);
+}
+
 } // namespace
 
-int MessageBox(HWND, const std::string& text, const std::string& caption, UINT type) {
+int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type) {
     const ButtonSet buttons = ButtonsOf(type);
     if (gHeadless) {
         gRecorded.push_back({text, caption, type});
@@ -77,7 +99,7 @@ int MessageBox(HWND, const std::string& text, const std::string& caption, UINT t
         b.text = buttons.labels[i];
         if (i == 0)
             b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (buttons.ids[i] == IDCANCEL || (buttons.ids.size() == 1))
+        if (buttons.ids[i] == EscapeAnswer(buttons))
             b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         data.push_back(b);
     }
@@ -94,7 +116,11 @@ int MessageBox(HWND, const std::string& text, const std::string& caption, UINT t
     const int shown = SDL_ShowCursor(SDL_QUERY);
     SDL_ShowCursor(SDL_ENABLE);
     int answer = 0;
-    const bool ok = SDL_ShowMessageBox(&box, &answer) == 0;
+    bool ok = SDL_ShowMessageBox(&box, &answer) == 0;
+    if (!ok) {
+        answer = ShowOwnBox(owner, text, caption, type, buttons);
+        ok = answer > 0;
+    }
     SDL_ShowCursor(shown);
     if (!ok) {
         std::fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());

@@ -1,8 +1,10 @@
 // Message boxes, the beep, the mouse cursor, and headless mode.
 //
-// On a desktop, message boxes are SDL's. Headless (tests, the scripted player, a machine with no
-// display), nothing is shown: each box is recorded with its text, caption and buttons, printed
-// to stderr so logs still tell what happened, and answered with a configurable default.
+// On a desktop, message boxes are SDL's, or where SDL cannot show one (no X core fonts, no
+// helper program on Wayland) the platform's own window (MessageWindow.h). Headless (tests, the
+// scripted player, a machine with no display), nothing is shown: each box is recorded with its
+// text, caption and buttons, printed to stderr so logs still tell what happened, and answered
+// with a configurable default.
 #pragma once
 
 #include "platform/win/Messages.h"

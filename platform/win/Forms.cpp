@@ -3,6 +3,7 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Application.h"
 #include "platform/win/Dialogs.h"
+#include "platform/win/X11Window.h"
 
 #include <SDL.h>
 #include <map>
@@ -73,15 +74,9 @@ HWND TForm::Handle() {
         // A window can take an OpenGL context only when made for one, and making one loads
         // the OpenGL driver; so only once the display layer has asked. Drivers without OpenGL
         // (the headless one) get a plain window.
-        const std::string title = rtl::Win1252ToUtf8(FCaption);
-        const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-        SDL_Window* window = nullptr;
-        if (gOpenGLWindows)
-            window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      FClientWidth, FClientHeight, flags | SDL_WINDOW_OPENGL);
+        SDL_Window* window = gOpenGLWindows ? MakeOpenGLWindow() : nullptr;
         if (!window)
-            window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      FClientWidth, FClientHeight, flags);
+            window = MakeWindow(0);
         if (window) {
             FWindow = window;
             formsByWindowID()[SDL_GetWindowID(window)] = this;
@@ -93,6 +88,48 @@ HWND TForm::Handle() {
     return this;
 }
 
+SDL_Window* TForm::MakeWindow(uint32_t flags) const {
+    const std::string title = rtl::Win1252ToUtf8(FCaption);
+    return SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                            FClientWidth, FClientHeight,
+                            flags | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI);
+}
+
+SDL_Window* TForm::MakeOpenGLWindow() const {
+    // SDL loads the driver with the first such window and tries a context on a window of its
+    // own; a driver the server refuses (Mesa's, when it cannot find its DRI module) answers
+    // with an X error, which must not end the program: the window is then made without
+    // OpenGL, and so are the windows after it.
+    x11::ErrorTrap trap;
+    SDL_Window* window = MakeWindow(SDL_WINDOW_OPENGL);
+    if (window && trap.Caught(window)) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    if (!window)
+        gOpenGLWindows = false;
+    return window;
+}
+
+void TForm::RemakeWithoutOpenGL() {
+    gOpenGLWindows = false;
+    if (!FWindow || !(SDL_GetWindowFlags(sdl(FWindow)) & SDL_WINDOW_OPENGL))
+        return;
+    SDL_Window* window = MakeWindow(0);
+    if (!window)
+        return;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(sdl(FWindow), &x, &y);
+    SDL_SetWindowPosition(window, x, y);
+    // The last OpenGL window takes SDL's hold on the driver with it.
+    formsByWindowID().erase(SDL_GetWindowID(sdl(FWindow)));
+    SDL_DestroyWindow(sdl(FWindow));
+    FWindow = window;
+    formsByWindowID()[SDL_GetWindowID(window)] = this;
+    if (FVisible)
+        SDL_ShowWindow(window);
+}
+
 void TForm::SetClientSize(int width, int height) {
     FClientWidth = width;
     FClientHeight = height;
@@ -101,9 +138,16 @@ void TForm::SetClientSize(int width, int height) {
 }
 
 TRect TForm::WindowRect() const {
-    TRect r;
-    if (!FWindow)
+    if (!FWindow) {
+        // Where the window will be made: centred on the first display, as Handle() makes it.
+        SDL_Rect display;
+        if (SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDisplayBounds(0, &display) == 0) {
+            const int x = display.x + (display.w - FClientWidth) / 2;
+            const int y = display.y + (display.h - FClientHeight) / 2;
+            return TRect{x, y, x + FClientWidth, y + FClientHeight};
+        }
         return TRect{0, 0, FClientWidth, FClientHeight};
+    }
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(sdl(FWindow), &x, &y);
     SDL_GetWindowSize(sdl(FWindow), &w, &h);

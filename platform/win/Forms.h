@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+struct SDL_Window;
+
 namespace win {
 
 struct TRect {
@@ -68,8 +70,15 @@ public:
 
     // The SDL window, for the platform's display layer only (engine code never sees SDL).
     void* NativeWindow() const { return FWindow; }
+    // Makes the SDL window again, in the same place, without OpenGL: a display that will not
+    // draw with OpenGL lets go of the driver (and its memory) this way. Windows made later are
+    // plain too.
+    void RemakeWithoutOpenGL();
 
 private:
+    SDL_Window* MakeWindow(uint32_t flags) const;
+    SDL_Window* MakeOpenGLWindow() const;
+
     void* FWindow = nullptr;
     std::string FCaption;
     int FClientWidth = 640;
@@ -79,7 +88,8 @@ private:
 };
 
 // Windows made from now on can take an OpenGL context. The display layer asks for it when it
-// may draw with OpenGL; a window made before cannot (its device falls back to software).
+// may draw with OpenGL; a window made before cannot (its device falls back to software). It is
+// switched off again when the driver turns out unusable.
 void SetOpenGLWindows(bool enabled);
 
 // The form whose SDL window has this id, or nullptr.

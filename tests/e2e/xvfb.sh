@@ -1,12 +1,13 @@
 # Sourced by the tests that need a real X server: start_xvfb starts a private Xvfb (the server
 # picks a free display number and reports it), exports DISPLAY and SDL's X11 and dummy-audio
 # drivers, and leaves the server's process id in XVFB_PID; stop_xvfb ends it. Never kills 0.
+# Arguments to start_xvfb go to the server (for example a font path).
 
 XVFB_PID=""
 
 start_xvfb() {
     _number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$_number_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$_number_file" >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         [ -s "$_number_file" ] && break

@@ -8,8 +8,10 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 
 using namespace testing_support;
 
@@ -119,4 +121,98 @@ TEST(GlDevice, SwitchesToFullScreenAtSixteenBitsAndBack) {
     rig.Form->ClientMapping(x, y);
     EXPECT_EQ(x, 100) << "in a window of the back buffer's size the mapping changes nothing";
     EXPECT_EQ(y, 50);
+}
+
+// Draws in one state wait to go to GL together; a texture written between two of them must
+// still show its old texels in the first and its new ones in the second.
+TEST(GlDevice, ATextureChangedBetweenTwoDrawsOfOneStateShowsOldThenNew) {
+    const auto frame = [](TRenderMode mode) {
+        ScreenRig rig(mode, 64, 32);
+        Image red;
+        red.Width = red.Height = 1;
+        red.Pixels = {0xFFFF0000};
+        d3d::Texture* texture = rig.MakeTexture(red);
+        rig.Renderer.Activate();
+        rig.Screen->BeginScene();
+        rig.Screen->Clear(0, 0, 0, 255);
+        TileDraw t;
+        t.Texture = texture;
+        t.PictureWidth = t.PictureHeight = 32;
+        DrawTile(rig, t);
+        d3d::D3DLOCKED_RECT locked;
+        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), d3d::D3D_OK);
+        *static_cast<uint32_t*>(locked.pBits) = 0xFF00FF00;
+        texture->UnlockRect(0);
+        t.X = 32;
+        DrawTile(rig, t);
+        rig.Screen->EndScene();
+        return rig.BackBuffer();
+    };
+    const Image gl = frame(rmHardware);
+    ASSERT_EQ(gl.Pixels.size(), 64u * 32u);
+    // Red, then green (the tile's tint takes a level or two off).
+    EXPECT_EQ(gl.Pixels[16 * 64 + 16] & 0xF0F0F0, 0xF00000u) << "the texel before the change";
+    EXPECT_EQ(gl.Pixels[16 * 64 + 48] & 0xF0F0F0, 0x00F000u) << "the texel after it";
+    EXPECT_TRUE(ImagesClose("gl_texture_between_draws", frame(rmReference), gl, kTolerance));
+}
+
+// Mesa's llvmpipe draws OpenGL with the processor: asked for hardware without
+// KOSMORRA_DEVICE=gl, the screen gets the software device, in a window without OpenGL (the
+// driver has left the process), and presents into it.
+TEST(GlDevice, ACpuRasterizerIsNotTakenForHardwareUnlessAskedFor) {
+    const std::string asked = std::getenv("KOSMORRA_DEVICE") ? std::getenv("KOSMORRA_DEVICE") : "";
+    unsetenv("KOSMORRA_DEVICE");
+    {
+        ScreenRig rig(rmHardware, 64, 48);
+        ASSERT_NE(rig.Screen->Device(), nullptr);
+        EXPECT_STREQ(rig.Screen->Device()->BackendName(), "soft");
+        EXPECT_EQ(rig.Screen->RenderMode, rmSoftware);
+        auto* window = static_cast<SDL_Window*>(rig.Form->NativeWindow());
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL, 0u);
+        rig.Renderer.Activate();
+        rig.Screen->BeginScene();
+        rig.Screen->Clear(10, 20, 30, 255);
+        rig.Screen->EndScene();
+        const std::vector<uint32_t> shown = rig.Screen->Device()->ReadPresentedFrame();
+        ASSERT_EQ(shown.size(), 64u * 48u);
+        EXPECT_EQ(shown[0], 0xFF0A141Eu);
+    }
+    setenv("KOSMORRA_DEVICE", "gl", 1);
+    {
+        ScreenRig rig(rmHardware, 64, 48);
+        ASSERT_NE(rig.Screen->Device(), nullptr);
+        EXPECT_STREQ(rig.Screen->Device()->BackendName(), "gl") << "KOSMORRA_DEVICE=gl takes it";
+    }
+    if (asked.empty())
+        unsetenv("KOSMORRA_DEVICE");
+    else
+        setenv("KOSMORRA_DEVICE", asked.c_str(), 1);
+}
+
+// A frame drawn without a clear goes on from the one presented before it, on both devices.
+TEST(GlDevice, AFrameWithoutAClearKeepsWhatWasPresented) {
+    const auto frames = [](TRenderMode mode) {
+        ScreenRig rig(mode, 64, 32);
+        Image blue;
+        blue.Width = blue.Height = 1;
+        blue.Pixels = {0xFF0000FF};
+        d3d::Texture* texture = rig.MakeTexture(blue);
+        rig.Renderer.Activate();
+        rig.Screen->BeginScene();
+        rig.Screen->Clear(200, 40, 0, 255);
+        rig.Screen->EndScene();
+        rig.Screen->BeginScene();
+        TileDraw t;
+        t.Texture = texture;
+        t.PictureWidth = t.PictureHeight = 16;
+        DrawTile(rig, t);
+        rig.Screen->EndScene();
+        return rig.BackBuffer();
+    };
+    const Image gl = frames(rmHardware);
+    ASSERT_EQ(gl.Pixels.size(), 64u * 32u);
+    EXPECT_EQ(gl.Pixels[20 * 64 + 40], 0xFFC82800u) << "the first frame's clear";
+    EXPECT_EQ(gl.Pixels[8 * 64 + 8] & 0xF0F0F0, 0x0000F0u) << "the second frame's tile";
+    EXPECT_TRUE(ImagesClose("gl_no_clear", frames(rmReference), gl, kTolerance));
 }

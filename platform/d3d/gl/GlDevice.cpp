@@ -2,11 +2,18 @@
 
 #include "platform/d3d/PixelFormats.h"
 #include "platform/win/Forms.h"
+#include "platform/win/X11Window.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <epoxy/gl.h>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
 
 namespace d3d {
 
@@ -33,32 +40,46 @@ void main() {
 }
 )";
 
-const char* kDrawFragment = R"(#version 330 core
+// The fragment shader is made for each combination of stage-0 operations the engine uses, as
+// straight-line code: on a CPU rasterizer every instruction of it runs for every pixel, and
+// uniform-driven branches cost as much as the sampling.
+const char* kDrawFragmentHead = R"(#version 330 core
 noperspective in vec4 vColour;
 noperspective in vec2 vTexCoord;
 uniform sampler2D uTexture;
-uniform bool uTextured;
-uniform ivec3 uColourStage; // operation, argument 1, argument 2
-uniform ivec3 uAlphaStage;
+uniform vec2 uLean;
 out vec4 fColour;
-vec4 Argument(int a, vec4 texel) { return a == 2 ? texel : vColour; }
-vec4 Operate(ivec3 stage, vec4 texel) {
-    vec4 a1 = Argument(stage.y, texel);
-    vec4 a2 = Argument(stage.z, texel);
-    if (stage.x == 2) return a1;
-    if (stage.x == 3) return a2;
-    if (stage.x == 4) return a1 * a2;
-    return vColour; // a disabled stage 0 passes the diffuse colour on
-}
 void main() {
-    // Samples are taken a thousandth of a texel after the interpolated position, as on the
-    // software device, so that one falling exactly on a texel boundary belongs to the texel
-    // after it however the interpolation rounded.
-    vec2 lean = vec2(1.0 / 1024.0) / vec2(textureSize(uTexture, 0));
-    vec4 texel = uTextured ? texture(uTexture, vTexCoord + lean) : vec4(1.0);
-    fColour = vec4(Operate(uColourStage, texel).rgb, Operate(uAlphaStage, texel).a);
-}
 )";
+
+// What stage 0 computes for one operation and its arguments; a disabled stage (or one we do not
+// do) passes the diffuse colour on.
+std::string StageExpression(D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
+    const auto argument = [](DWORD a) { return a == D3DTA_TEXTURE ? "texel" : "vColour"; };
+    switch (op) {
+    case D3DTOP_SELECTARG1:
+        return argument(arg1);
+    case D3DTOP_SELECTARG2:
+        return argument(arg2);
+    case D3DTOP_MODULATE:
+        return std::string(argument(arg1)) + " * " + argument(arg2);
+    default:
+        return "vColour";
+    }
+}
+
+std::string DrawFragmentSource(const DrawState& state) {
+    std::string source = kDrawFragmentHead;
+    // Samples are taken a thousandth of a texel after the interpolated position (uLean), as on
+    // the software device, so that one falling exactly on a texel boundary belongs to the
+    // texel after it however the interpolation rounded.
+    source += state.BoundTexture ? "    vec4 texel = texture(uTexture, vTexCoord + uLean);\n"
+                                 : "    vec4 texel = vec4(1.0);\n";
+    source += "    fColour = vec4((" +
+              StageExpression(state.ColorOp, state.ColorArg1, state.ColorArg2) + ").rgb, (" +
+              StageExpression(state.AlphaOp, state.AlphaArg1, state.AlphaArg2) + ").a);\n}\n";
+    return source;
+}
 
 const char* kPresentVertex = R"(#version 330 core
 out vec2 vTexCoord;
@@ -158,23 +179,62 @@ GLint Filter(D3DTEXTUREFILTERTYPE f) {
 } // namespace
 
 struct GlDevice::Objects {
-    GLuint DrawProgram = 0;
-    GLint TargetSize = -1, Textured = -1, ColourStage = -1, AlphaStage = -1;
+    struct DrawProgram {
+        GLuint Name = 0;
+        GLint TargetSize = -1, Lean = -1;
+    };
+    // By fragment shader source; made when first needed.
+    std::map<std::string, DrawProgram> DrawPrograms;
+    DrawProgram* Current = nullptr;
     GLuint PresentProgram = 0;
     GLint Gamma = -1;
     GLuint Vao = 0, Vbo = 0, EmptyVao = 0, Sampler = 0, Ramp = 0;
     GLuint Framebuffer = 0, Colour = 0, Depth = 0;
     GLuint FrontFramebuffer = 0, FrontColour = 0;
+    // After a present the two pictures trade places, and the back buffer's contents are in the
+    // front one until copied back: most frames begin by clearing, and never need them.
+    bool BackStale = false;
     GLint MaxTextureSize = 0;
     // What the last draw left set; Drawing is false once anything else touched GL state.
     bool Drawing = false;
     DrawState Last;
     GLuint LastTexture = 0;
+    GLint SamplerMin = -1, SamplerMag = -1; // the filters the sampler holds; -1 not set yet
     static constexpr GLsizeiptr kRingBytes = 32768 * sizeof(TLVertex);
     GLsizeiptr RingOffset = 0;
+    // Draws not yet handed to GL: their triangles, and runs of them that share a state.
+    struct Run {
+        DrawState State;
+        size_t First = 0;
+        size_t Count = 0;
+    };
+    std::vector<TLVertex> Batch;
+    std::vector<Run> Runs;
 };
 
-std::unique_ptr<GlDevice> GlDevice::Create(HWND window) {
+bool GlDevice::IsCpuRenderer(const char* renderer) {
+    if (!renderer)
+        return false;
+    const std::string name = renderer;
+    for (const char* rasterizer : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (name.find(rasterizer) != std::string::npos)
+            return true;
+    return false;
+}
+
+bool GlDevice::GpuPresent(const char* devices) {
+    const char* software = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (software && *software && std::string(software) != "0")
+        return false;
+    std::error_code error;
+    const std::filesystem::path root = devices;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "dri", error))
+        if (entry.path().filename().string().rfind("renderD", 0) == 0)
+            return true;
+    return std::filesystem::exists(root / "nvidia0", error);
+}
+
+std::unique_ptr<GlDevice> GlDevice::Create(HWND window, bool acceptCpuRenderer) {
     auto* form = dynamic_cast<win::TForm*>(window);
     if (!form)
         return nullptr;
@@ -182,17 +242,43 @@ std::unique_ptr<GlDevice> GlDevice::Create(HWND window) {
     auto* sdlWindow = static_cast<SDL_Window*>(form->NativeWindow());
     if (!sdlWindow || !(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_OPENGL))
         return nullptr;
+    // Whatever goes wrong from here, the window goes back to a plain one, which takes the
+    // driver out of the process again: a CPU rasterizer alone holds tens of megabytes.
+    const auto refuse = [&](SDL_GLContext context) {
+        if (context) {
+            SDL_GL_MakeCurrent(sdlWindow, nullptr);
+            SDL_GL_DeleteContext(context);
+        }
+        form->RemakeWithoutOpenGL();
+        return nullptr;
+    };
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0); // depth lives in the framebuffer object
-    SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+    SDL_GLContext context = nullptr;
+    {
+        win::x11::ErrorTrap trap;
+        context = SDL_GL_CreateContext(sdlWindow);
+        if (trap.Caught(sdlWindow))
+            return refuse(context);
+    }
     if (!context)
-        return nullptr;
+        return refuse(context);
+    // The renderer's name is read through SDL, not libepoxy: libepoxy keeps the GL library it
+    // opens for good, so it must not be touched before the device is sure to be kept.
+    using GetString = const GLubyte* (*)(GLenum);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const auto* renderer = getString ? getString(GL_RENDERER) : nullptr;
+    if (!renderer || (!acceptCpuRenderer && IsCpuRenderer(reinterpret_cast<const char*>(renderer))))
+        return refuse(context);
     std::unique_ptr<GlDevice> device(new GlDevice(window, context));
-    if (!device->Setup())
+    if (!device->Setup()) {
+        device.reset();
+        form->RemakeWithoutOpenGL();
         return nullptr;
+    }
     return device;
 }
 
@@ -204,7 +290,8 @@ GlDevice::~GlDevice() {
     for (Resource* r : Resources())
         ForgetResource(*r);
     ReleaseTargets();
-    glDeleteProgram(FGl->DrawProgram);
+    for (auto& [source, program] : FGl->DrawPrograms)
+        glDeleteProgram(program.Name);
     glDeleteProgram(FGl->PresentProgram);
     glDeleteVertexArrays(1, &FGl->Vao);
     glDeleteVertexArrays(1, &FGl->EmptyVao);
@@ -226,16 +313,11 @@ bool GlDevice::Setup() {
     if (!epoxy_is_desktop_gl() || epoxy_gl_version() < 33)
         return false;
     Objects& gl = *FGl;
-    gl.DrawProgram = Link(kDrawVertex, kDrawFragment);
     gl.PresentProgram = Link(kPresentVertex, kPresentFragment);
-    if (!gl.DrawProgram || !gl.PresentProgram)
+    // The engine's usual state made now, so that a driver that cannot compile it is found out
+    // before the device is taken.
+    if (!gl.PresentProgram || !UseProgramFor(DrawState{}))
         return false;
-    gl.TargetSize = glGetUniformLocation(gl.DrawProgram, "uTargetSize");
-    gl.Textured = glGetUniformLocation(gl.DrawProgram, "uTextured");
-    gl.ColourStage = glGetUniformLocation(gl.DrawProgram, "uColourStage");
-    gl.AlphaStage = glGetUniformLocation(gl.DrawProgram, "uAlphaStage");
-    glUseProgram(gl.DrawProgram);
-    glUniform1i(glGetUniformLocation(gl.DrawProgram, "uTexture"), 0);
     glUseProgram(gl.PresentProgram);
     glUniform1i(glGetUniformLocation(gl.PresentProgram, "uPicture"), 0);
     glUniform1i(glGetUniformLocation(gl.PresentProgram, "uRamp"), 1);
@@ -289,8 +371,11 @@ void GlDevice::ReleaseTargets() {
 
 HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
     MakeCurrent();
-    ReleaseTargets();
     Objects& gl = *FGl;
+    gl.Batch.clear(); // the target it was meant for goes
+    gl.Runs.clear();
+    gl.BackStale = false;
+    ReleaseTargets();
     gl.Drawing = false;
     FFormat = params.BackBufferFormat;
     FWidth = static_cast<int>(params.BackBufferWidth);
@@ -342,6 +427,11 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
 
 void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
     MakeCurrent();
+    Flush();
+    if (flags & D3DCLEAR_TARGET)
+        FGl->BackStale = false; // every pixel is about to be written
+    else
+        RestoreBack();
     FGl->Drawing = false;
     glBindFramebuffer(GL_FRAMEBUFFER, FGl->Framebuffer);
     GLbitfield bits = 0;
@@ -365,7 +455,7 @@ void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
 // ---- Drawing
 // --------------------------------------------------------------------------------------
 
-unsigned GlDevice::BindTexture(const Texture& texture) {
+unsigned GlDevice::BindTexture(const Texture& texture, bool refresh) {
     // Only the reader is const: the GL copy is the device's own.
     auto& resource = const_cast<Texture&>(texture);
     auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get());
@@ -376,9 +466,11 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
         glBindTexture(GL_TEXTURE_2D, data->Name);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     }
-    const bool upload = data->Revision != texture.Revision();
-    if (data->Name != FGl->LastTexture || upload)
+    const bool upload = refresh && data->Revision != texture.Revision();
+    if (data->Name != FGl->LastTexture || upload) {
         glBindTexture(GL_TEXTURE_2D, data->Name);
+        FGl->LastTexture = data->Name;
+    }
     if (upload) {
         const int w = static_cast<int>(texture.Width()), h = static_cast<int>(texture.Height());
         // Every format goes up as ARGB made by the conversions the software device uses, so
@@ -400,20 +492,70 @@ unsigned GlDevice::BindTexture(const Texture& texture) {
     return data->Name;
 }
 
+bool GlDevice::UseProgramFor(const DrawState& state) {
+    Objects& gl = *FGl;
+    const std::string source = DrawFragmentSource(state);
+    auto found = gl.DrawPrograms.find(source);
+    if (found == gl.DrawPrograms.end()) {
+        Objects::DrawProgram made;
+        made.Name = Link(kDrawVertex, source.c_str());
+        if (!made.Name)
+            return false;
+        made.TargetSize = glGetUniformLocation(made.Name, "uTargetSize");
+        made.Lean = glGetUniformLocation(made.Name, "uLean");
+        glUseProgram(made.Name);
+        glUniform1i(glGetUniformLocation(made.Name, "uTexture"), 0);
+        found = gl.DrawPrograms.emplace(source, made).first;
+        gl.Current = nullptr;
+    }
+    Objects::DrawProgram& program = found->second;
+    if (&program == gl.Current)
+        return false;
+    glUseProgram(program.Name);
+    glUniform2f(program.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
+    gl.Current = &program;
+    return true;
+}
+
 void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawState& state) {
     MakeCurrent();
     Objects& gl = *FGl;
-    // Quads come one draw at a time and most of them change nothing but the vertices and
-    // perhaps the texture: only what differs from the last draw is passed to GL, whose
-    // per-call work is what such a stream of small draws costs.
+    if (count < 3)
+        return;
+    // The engine draws quad after quad. They wait here, as one list of triangles and runs of
+    // them in one state, until something needs their result; then the list goes up at once and
+    // each run is one draw call. A driver that queues work (llvmpipe bins a whole frame) would
+    // otherwise be made to catch up at every small upload.
+    if (state.BoundTexture) {
+        const auto* data = dynamic_cast<const GlTextureData*>(state.BoundTexture->Backend.get());
+        if (!data || data->Revision != state.BoundTexture->Revision()) {
+            // The texels as they are now go up now, after the draws of the old ones.
+            Flush();
+            BindTexture(*state.BoundTexture, true);
+        }
+    }
+    if (gl.Runs.empty() || !(gl.Runs.back().State == state))
+        gl.Runs.push_back(Objects::Run{state, gl.Batch.size(), 0});
+    for (UINT i = 1; i + 1 < count; ++i) {
+        gl.Batch.push_back(vertices[0]);
+        gl.Batch.push_back(vertices[i]);
+        gl.Batch.push_back(vertices[i + 1]);
+    }
+    gl.Runs.back().Count += 3 * (count - 2);
+    if (static_cast<GLsizeiptr>((gl.Batch.size() + 3 * count) * sizeof(TLVertex)) >
+        Objects::kRingBytes)
+        Flush();
+}
+
+void GlDevice::ApplyState(const DrawState& state) {
+    Objects& gl = *FGl;
+    // Only what differs from the last draw is passed to GL.
     const bool fresh = !gl.Drawing;
     const DrawState& last = gl.Last;
     if (fresh) {
         gl.LastTexture = 0;
         glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
         glViewport(0, 0, FWidth, FHeight);
-        glUseProgram(gl.DrawProgram);
-        glUniform2f(gl.TargetSize, static_cast<float>(FWidth), static_cast<float>(FHeight));
         glActiveTexture(GL_TEXTURE0);
         glBindSampler(0, gl.Sampler);
         glBindVertexArray(gl.Vao);
@@ -422,22 +564,32 @@ void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawS
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
         gl.Drawing = true;
     }
-    if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr))
-        glUniform1i(gl.Textured, state.BoundTexture ? 1 : 0);
-    if (fresh || last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
-        last.ColorArg2 != state.ColorArg2)
-        glUniform3i(gl.ColourStage, static_cast<GLint>(state.ColorOp),
-                    static_cast<GLint>(state.ColorArg1), static_cast<GLint>(state.ColorArg2));
-    if (fresh || last.AlphaOp != state.AlphaOp || last.AlphaArg1 != state.AlphaArg1 ||
-        last.AlphaArg2 != state.AlphaArg2)
-        glUniform3i(gl.AlphaStage, static_cast<GLint>(state.AlphaOp),
-                    static_cast<GLint>(state.AlphaArg1), static_cast<GLint>(state.AlphaArg2));
+    bool switched = false;
+    if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr) ||
+        last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
+        last.ColorArg2 != state.ColorArg2 || last.AlphaOp != state.AlphaOp ||
+        last.AlphaArg1 != state.AlphaArg1 || last.AlphaArg2 != state.AlphaArg2) {
+        if (fresh)
+            gl.Current = nullptr; // the target's size may be new, and the present used its own
+        switched = UseProgramFor(state);
+    }
     if (state.BoundTexture) {
-        const unsigned name = BindTexture(*state.BoundTexture);
-        if (fresh || name != gl.LastTexture || last.MinFilter != state.MinFilter ||
-            last.MagFilter != state.MagFilter) {
-            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, Filter(state.MinFilter));
-            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, Filter(state.MagFilter));
+        // The texels were brought up to date when the draw was recorded; the texture may have
+        // changed again since, for draws recorded later.
+        const unsigned previous = gl.LastTexture;
+        const unsigned name = BindTexture(*state.BoundTexture, false);
+        // The sampler is the device's own: what it holds is known, whatever drew last.
+        if (gl.SamplerMin != Filter(state.MinFilter) || gl.SamplerMag != Filter(state.MagFilter)) {
+            gl.SamplerMin = Filter(state.MinFilter);
+            gl.SamplerMag = Filter(state.MagFilter);
+            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, gl.SamplerMin);
+            glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, gl.SamplerMag);
+        }
+        if (fresh || switched || name != previous) {
+            if (gl.Current)
+                glUniform2f(gl.Current->Lean,
+                            1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Width()),
+                            1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Height()));
         }
         gl.LastTexture = name;
     }
@@ -467,48 +619,79 @@ void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawS
             glCullFace(state.Cull == D3DCULL_CW ? GL_FRONT : GL_BACK);
     }
     gl.Last = state;
+}
 
-    // Vertices go into a ring: appended after the previous draw's, the buffer is renewed
-    // only when full, so GL never waits for a draw still reading it.
-    const auto bytes = static_cast<GLsizeiptr>(count * sizeof(TLVertex));
-    if (bytes > Objects::kRingBytes)
-        return; // more than a draw of 0x144 vertices from the screen's buffer can hold
+void GlDevice::Flush() {
+    Objects& gl = *FGl;
+    if (gl.Runs.empty())
+        return;
+    RestoreBack();
+    glBindVertexArray(gl.Vao);
+    glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
+    // Vertices go into a ring: appended after the previous upload, the buffer is renewed only
+    // when full, so GL never waits for a draw still reading it.
+    const auto bytes = static_cast<GLsizeiptr>(gl.Batch.size() * sizeof(TLVertex));
     if (gl.RingOffset + bytes > Objects::kRingBytes) {
         glBufferData(GL_ARRAY_BUFFER, Objects::kRingBytes, nullptr, GL_STREAM_DRAW);
         gl.RingOffset = 0;
     }
-    glBufferSubData(GL_ARRAY_BUFFER, gl.RingOffset, bytes, vertices);
-    glDrawArrays(GL_TRIANGLE_FAN, static_cast<GLint>(gl.RingOffset / sizeof(TLVertex)),
-                 static_cast<GLsizei>(count));
-    gl.RingOffset += bytes;
+    // Written unsynchronised: no draw has used this range since the buffer was renewed.
+    void* target = bytes <= Objects::kRingBytes
+                       ? glMapBufferRange(GL_ARRAY_BUFFER, gl.RingOffset, bytes,
+                                          GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT |
+                                              GL_MAP_INVALIDATE_RANGE_BIT)
+                       : nullptr;
+    if (target) {
+        std::memcpy(target, gl.Batch.data(), static_cast<size_t>(bytes));
+        glUnmapBuffer(GL_ARRAY_BUFFER);
+        const auto first = static_cast<GLint>(gl.RingOffset / sizeof(TLVertex));
+        for (const Objects::Run& run : gl.Runs) {
+            ApplyState(run.State);
+            glDrawArrays(GL_TRIANGLES, first + static_cast<GLint>(run.First),
+                         static_cast<GLsizei>(run.Count));
+        }
+        gl.RingOffset += bytes;
+    }
+    gl.Batch.clear();
+    gl.Runs.clear();
 }
 
 // ---- Presenting and reading back ---------------------------------------------------------------
 
 HRESULT GlDevice::PresentFrame() {
     MakeCurrent();
+    Flush();
     Objects& gl = *FGl;
     gl.Drawing = false;
-    // Keep what is shown for front-buffer reads; the back buffer keeps its contents.
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.Framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.FrontFramebuffer);
-    glBlitFramebuffer(0, 0, FWidth, FHeight, 0, 0, FWidth, FHeight, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    // What is shown becomes the front picture, kept for front-buffer reads; the back buffer
+    // keeps its contents, copied back from it only if they are used before a clear.
+    if (!gl.BackStale) {
+        std::swap(gl.Colour, gl.FrontColour);
+        glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.Colour, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, gl.FrontFramebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.FrontColour,
+                               0);
+        gl.BackStale = true;
+    }
     FPresented = true;
 
     auto* window = static_cast<SDL_Window*>(Window().NativeWindow());
     int width = 0, height = 0;
-    if (!window || !Window().DrawableSize(width, height))
+    if (!window || !Window().PresentArea(width, height))
         return D3D_OK;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glViewport(0, 0, width, height);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
     const Placement p = Window().Place(width, height);
+    // Only letterbox bars need clearing: on a CPU rasterizer every pass over the window counts.
+    if (p.X != 0 || p.Y != 0 || p.Width != width || p.Height != height) {
+        glViewport(0, 0, width, height);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     glViewport(p.X, height - p.Y - p.Height, p.Width, p.Height);
     glUseProgram(gl.PresentProgram);
     const bool gamma = !Window().Windowed() && !GammaIsIdentity();
@@ -529,7 +712,7 @@ HRESULT GlDevice::PresentFrame() {
     }
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, 0);
-    glBindTexture(GL_TEXTURE_2D, gl.Colour);
+    glBindTexture(GL_TEXTURE_2D, gl.FrontColour);
     const GLint filter = (p.Width == FWidth && p.Height == FHeight) ? GL_NEAREST : GL_LINEAR;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
@@ -541,6 +724,7 @@ HRESULT GlDevice::PresentFrame() {
 
 std::vector<uint32_t> GlDevice::ReadFramebuffer(unsigned framebuffer) {
     MakeCurrent();
+    Flush();
     FGl->Drawing = false;
     std::vector<uint32_t> argb(static_cast<size_t>(FWidth) * FHeight);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
@@ -549,7 +733,22 @@ std::vector<uint32_t> GlDevice::ReadFramebuffer(unsigned framebuffer) {
     return argb;
 }
 
+void GlDevice::RestoreBack() {
+    Objects& gl = *FGl;
+    if (!gl.BackStale)
+        return;
+    gl.BackStale = false;
+    gl.Drawing = false;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.FrontFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, gl.Framebuffer);
+    glBlitFramebuffer(0, 0, FWidth, FHeight, 0, 0, FWidth, FHeight, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+}
+
 std::vector<uint32_t> GlDevice::ReadBackBuffer() {
+    MakeCurrent();
+    Flush();
+    RestoreBack();
     return ReadFramebuffer(FGl->Framebuffer);
 }
 
@@ -568,6 +767,7 @@ void GlDevice::FillCaps(D3DCAPS8& caps) const {
 void GlDevice::ForgetResource(Resource& resource) {
     if (auto* data = dynamic_cast<GlTextureData*>(resource.Backend.get())) {
         MakeCurrent();
+        Flush(); // draws waiting may sample it
         glDeleteTextures(1, &data->Name);
         if (FGl->LastTexture == data->Name)
             FGl->LastTexture = 0;

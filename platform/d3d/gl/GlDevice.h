@@ -4,7 +4,8 @@
 // buffer's size and format (RGBA8, or RGB565 for a 16-bit back buffer, so every write is
 // quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
 // presents by drawing that picture into the window: stretched over the client area in a
-// window, scaled to fit and letterboxed in full screen.
+// window, scaled to fit and letterboxed in full screen. Draws wait in one triangle list until
+// their result is needed; consecutive ones in the same state reach GL as one draw call.
 //
 // D3D conventions kept: pixel centres on integers (positions move half a pixel before they
 // reach GL), rows top to bottom (the framebuffer holds row 0 at GL's y = 0, and presenting
@@ -15,7 +16,8 @@
 // (alpha writes are masked and the alpha channel cleared to opaque).
 //
 // Relies on: an SDL window made with SDL_WINDOW_OPENGL (forms make theirs so when the driver
-// can), a 3.3 core context, libepoxy for entry points.
+// can), a 3.3 core context drawn by a GPU (a CPU rasterizer only when asked for), libepoxy for
+// entry points.
 // Limits: results differ from the software device's within a few levels per channel (filter
 // weights and products are rounded by the GL implementation); the gamma ramp is applied when
 // presenting in full screen only, as a display's ramp would be.
@@ -31,8 +33,18 @@ namespace d3d {
 
 class GlDevice final : public Device {
 public:
-    // nullptr when the window has no OpenGL support or no 3.3 core context can be made on it.
-    static std::unique_ptr<GlDevice> Create(HWND window);
+    // nullptr when the window has no OpenGL support, no 3.3 core context can be made on it, or
+    // the renderer is a CPU rasterizer (unless accepted). The window is then made again without
+    // OpenGL, so that the driver leaves the process.
+    static std::unique_ptr<GlDevice> Create(HWND window, bool acceptCpuRenderer = false);
+    // Mesa's llvmpipe, softpipe and swrast: OpenGL drawn by the processor, slower than the
+    // software device and several times its memory.
+    static bool IsCpuRenderer(const char* renderer);
+    // Whether a GPU could draw OpenGL here: a render node (dri/renderD*) or an NVIDIA device
+    // under devices (normally /dev), and LIBGL_ALWAYS_SOFTWARE not set. Without one, OpenGL
+    // could only be drawn by the processor, and loading its driver to find that out would leave
+    // LLVM in the process for good (it cannot be unloaded).
+    static bool GpuPresent(const char* devices = "/dev");
     ~GlDevice() override;
 
     const char* BackendName() const override { return "gl"; }
@@ -53,7 +65,19 @@ private:
     bool Setup();
     void MakeCurrent();
     void ReleaseTargets();
-    unsigned BindTexture(const Texture& texture);
+    // Binds the texture's GL copy; refresh brings its texels up to date first.
+    unsigned BindTexture(const Texture& texture, bool refresh);
+    // Puts the draw program for the state's stage-0 operations in use (made on first use);
+    // true when the program in use changed, false also when the driver cannot build it.
+    bool UseProgramFor(const DrawState& state);
+    void ApplyState(const DrawState& state);
+    // Hands the waiting triangles to GL in one upload, one draw call for each run of them in
+    // one state; everything that reads or changes what they draw into, or their textures,
+    // flushes first.
+    void Flush();
+    // Copies the back buffer's contents back from the front picture after a present, when
+    // they are used before a clear overwrites them.
+    void RestoreBack();
     std::vector<uint32_t> ReadFramebuffer(unsigned framebuffer);
 
     void* FContext; // SDL_GLContext

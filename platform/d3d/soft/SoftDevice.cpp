@@ -157,7 +157,14 @@ HRESULT SoftDevice::PresentFrame() {
                                                             FWidth * 4, SDL_PIXELFORMAT_RGB888);
     if (!frame)
         return D3D_OK;
-    const Placement p = Window().Place(screen->w, screen->h);
+    // The surface has the size SDL believes the window has; only the part the window really
+    // covers is seen, so the picture is placed in that.
+    int width = screen->w, height = screen->h;
+    if (Window().PresentArea(width, height)) {
+        width = std::min(width, screen->w);
+        height = std::min(height, screen->h);
+    }
+    const Placement p = Window().Place(width, height);
     SDL_Rect dest{p.X, p.Y, p.Width, p.Height};
     if (p.Width != screen->w || p.Height != screen->h)
         SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));

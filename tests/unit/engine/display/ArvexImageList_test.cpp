@@ -186,6 +186,21 @@ TEST_F(ImageListTest, BlackKeyRemovesExactBlackOnly) {
     EXPECT_TRUE(Near(frame.At(3, 0), 0xFFFFFFFFu));
 }
 
+TEST_F(ImageListTest, AColouredKeyIsReadAsATColorWithRedLowest) {
+    rtl::TPixels p = Coordinates(2, 1);
+    p.Argb = {0xFFFF0000, 0xFF0000FF}; // red, blue
+    oil::ThemePicture picture = Png("k", p, 2, 1, true);
+    picture.TransparentColor = 0x0000FF; // a TColor keeps red in its low byte
+    Load({picture});
+    Screen->BeginScene();
+    Screen->Clear(0, 255, 0, 255);
+    List->Items(0)->Draw(0, 0, 0);
+    Screen->EndScene();
+    const Image frame = Frame();
+    EXPECT_EQ(frame.At(0, 0), 0xFF00FF00u) << "red is the key";
+    EXPECT_TRUE(Near(frame.At(1, 0), 0xFF0000FFu)) << "blue stays";
+}
+
 TEST_F(ImageListTest, ABackgroundFillsTheScreenAndTextureCoordinatesStopAtThePicture) {
     Open(1024, 768);
     Load({Png("bg", Coordinates(1024, 768), 1024, 768)});
@@ -199,6 +214,27 @@ TEST_F(ImageListTest, ABackgroundFillsTheScreenAndTextureCoordinatesStopAtThePic
     EXPECT_TRUE(Near(frame[0], 0xFF000040u));
     EXPECT_TRUE(Near(frame[767 * 1024 + 1023], 0xFFFFFF40u))
         << "the last pixel is the picture's last";
+}
+
+TEST_F(ImageListTest, OnceTheTextureHoldsThePixelsThePictureKeepsOnlyItsFileThroughResets) {
+    Load({Png("a", Coordinates(200, 100), 200, 100)});
+    TImageListItem* item = List->Items(0);
+    const rtl::TGraphic* graphic = item->Picture().Graphic();
+    ASSERT_NE(item->Texture(), nullptr);
+    EXPECT_FALSE(graphic->Decoded()) << "the decoded pixels were let go";
+    EXPECT_FALSE(graphic->FileBytes().empty());
+    EXPECT_EQ(item->Picture().Width(), 200);
+
+    Screen->ResetDevice();
+    EXPECT_FALSE(graphic->Decoded()) << "a reset keeps the texture and decodes nothing";
+    EXPECT_EQ(item->PictureWidth, 200);
+    EXPECT_EQ(item->TileRows, 1);
+    Screen->BeginScene();
+    Screen->Clear(0, 0, 0, 255);
+    item->Draw(0, 0, 0);
+    Screen->EndScene();
+    const std::vector<uint32_t> frame = Screen->Device()->ReadBackBuffer();
+    EXPECT_TRUE(Near(frame[99 * 256 + 199], 0xFFC76340u)) << "drawn from the kept texture";
 }
 
 TEST_F(ImageListTest, TileSizesOfZeroTakeThePictureOnceItIsKnown) {

@@ -1,3 +1,4 @@
+#include "engine/display/ArvexScreen.h"
 #include "engine/gui/ArvexGUI.h"
 #include "engine/gui/ArvexWidgets.h"
 #include "engine/sprites/ArvexBitmapFont.h"
@@ -303,4 +304,84 @@ TEST_F(GUITest, ADetachedWidgetOutlivesItsListSafely) {
     // Keys for the focused widget whose list is gone go nowhere; the GUI still frees it.
     Key(win::WM_CHAR, 'a');
     EXPECT_EQ(edit->Text, "");
+}
+
+TEST_F(GUITest, FocusedButtonsClickOnReturnAndSpaceAndReadOnlyEditsTakeNoKeys) {
+    TArvexButton* a = Button(0, 0, 10, 10);
+    int clicks = 0;
+    a->OnClick = [&](rtl::TObject*) { ++clicks; };
+    GUI->FocusId = a->Id;
+    Key(win::WM_KEYDOWN, win::VK_RETURN);
+    Key(win::WM_KEYDOWN, win::VK_SPACE);
+    Key(win::WM_CHAR, ' '); // the character of the space bar is no second click
+    EXPECT_EQ(clicks, 2);
+
+    Font->SetCharacters("abc");
+    auto* edit = new TArvexEdit(List);
+    edit->Text = "ab";
+    edit->CaretPos = 2;
+    edit->ReadOnly = true;
+    GUI->FocusId = edit->Id;
+    Key(win::WM_CHAR, 'c');
+    Key(win::WM_CHAR, 8);
+    Key(win::WM_KEYDOWN, win::VK_HOME);
+    EXPECT_EQ(edit->Text, "ab");
+    EXPECT_EQ(edit->CaretPos, 2);
+}
+
+TEST_F(GUITest, CaseFiltersRejectOrConvert) {
+    Font->SetCharacters("aAbB1");
+    auto* edit = new TArvexEdit(List);
+    GUI->FocusId = edit->Id;
+    const auto typed = [&](uint8_t filter) {
+        edit->Text.clear();
+        edit->CaretPos = 0;
+        edit->CharFilter = filter;
+        for (char c : std::string("aB1"))
+            Key(win::WM_CHAR, static_cast<uint16_t>(c));
+        return edit->Text;
+    };
+    EXPECT_EQ(typed(cfUpperOnly), "B");
+    EXPECT_EQ(typed(cfLowerOnly), "a");
+    EXPECT_EQ(typed(cfToLower), "ab1");
+    EXPECT_EQ(typed(cfToUpper), "AB1");
+}
+
+TEST_F(GUITest, AnimationSpeedCountsTenthsAndAResetKeepsTheTickCount) {
+    TArvexButton* a = Button(0, 0, 10, 10);
+    TGUIImageSlot& s = a->Images[0];
+    a->SetPattern(0, 0);
+    s.PatternCount = 5;
+    s.AnimSpeed = 30; // a step every third call
+    std::vector<int> seen;
+    for (int i = 0; i < 6; ++i) {
+        a->AdvanceAnimation(0);
+        seen.push_back(s.Pattern);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{0, 0, 1, 1, 1, 2}));
+    a->AdvanceAnimation(0);
+    a->AdvanceAnimation(0);
+    a->ResetAnimation(0); // back to the first tile; the two counted calls still count
+    EXPECT_EQ(s.Pattern, 0);
+    a->AdvanceAnimation(0);
+    EXPECT_EQ(s.Pattern, 1);
+}
+
+TEST_F(GUITest, MousePositionsAreScaledFromTheWindowToTheBackBuffer) {
+    auto* screen = rtl::Create<TArvexScreen>(Form);
+    screen->Width = 200;
+    screen->Height = 50;
+    Form->SetClientSize(100, 100);
+    GUI->ArvexScreen = screen;
+    TArvexButton* a = Button(150, 30, 20, 10);
+    // Far from any other test's last move: the move throttle's clock is shared by every GUI.
+    H.Clock.AdvanceMilliseconds(100000);
+    MoveTo(0, 0);   // each move works the scales out for the next one
+    MoveTo(80, 70); // (160, 35) on the back buffer
+    EXPECT_EQ(GUI->MouseX, 160);
+    EXPECT_EQ(GUI->MouseY, 35);
+    EXPECT_EQ(GUI->HoverId, a->Id);
+    GUI->ArvexScreen = nullptr;
+    delete screen;
+    TArvexGUI::MouseScaleX = TArvexGUI::MouseScaleY = 1; // shared by every GUI of the program
 }

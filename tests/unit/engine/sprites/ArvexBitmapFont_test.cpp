@@ -75,6 +75,8 @@ TEST(ArvexBitmapFont, WidthsRoundEachGlyphAndNeverReturnZero) {
     EXPECT_EQ(f.Font.TextWidth("xyz"), 1) << "characters without a glyph add nothing";
     f.Font.ScaleX = 0.53125f; // 16 * 0.53125 = 8.5 rounds to 8 (ties to even), per glyph
     EXPECT_EQ(f.Font.TextWidth("AB"), 16);
+    f.Font.ScaleX = 0.46875f; // 7.5 rounds up to 8, the even neighbour
+    EXPECT_EQ(f.Font.TextWidth("AB"), 16);
     f.Font.ScaleY = 0.5f;
     EXPECT_EQ(f.Font.TextHeight(), 8);
     f.Font.ScaleY = 0;

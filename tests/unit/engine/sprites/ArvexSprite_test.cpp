@@ -210,8 +210,12 @@ TEST(ArvexSprite, DrawSkipsInvisibleAndImagelessSprites) {
     Pictures pictures;
     s.SetImage(pictures.Item(64, 64, 64, 64));
     s.Visible = false;
-    s.Draw(); // invisible: nothing, not even the message
+    win::RecordedMessageBoxes().clear();
+    s.Draw(); // invisible: nothing, not even the message about the missing texture
     EXPECT_TRUE(win::RecordedMessageBoxes().empty());
+    s.Visible = true;
+    s.Draw();
+    EXPECT_EQ(win::RecordedMessageBoxes().size(), 1u);
 }
 
 // A picture without a texture is reported once, however many sprites show it and however many

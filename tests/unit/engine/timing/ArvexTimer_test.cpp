@@ -272,3 +272,37 @@ TEST_F(TimerTest, SwitchingARunningTimerToLossyWithoutATargetStopsIt) {
     H.App.ProcessMessages();
     EXPECT_EQ(Ticks, 1);
 }
+
+TEST_F(TimerTest, ANegativeCapKeepsTheLastPositiveOne) {
+    TArvexTimer timer(nullptr);
+    timer.SetMaxFPS(110);
+    timer.SetMaxFPS(-1);
+    Start(timer);
+    IdleAfter(5);
+    EXPECT_EQ(Ticks, 0) << "still at most 110 per second";
+    IdleAfter(4.1);
+    EXPECT_EQ(Ticks, 1);
+}
+
+TEST_F(TimerTest, LossyDeltaCountsTargetFramesAndElapsedTimeSeconds) {
+    TArvexTimer timer(nullptr);
+    timer.SetTargetFPS(50);
+    timer.SetLossyMode(true);
+    float elapsed = 0;
+    timer.OnTimer = [&](rtl::TObject*) {
+        if (++Ticks == 1) {
+            Deltas.push_back(timer.Delta());
+            elapsed = timer.ElapsedTime();
+        }
+    };
+    timer.SetEnabled(true);
+    H.Clock.AdvanceMilliseconds(30); // the virtual clock stands still while the real timer runs
+    for (int i = 0; i < 200 && Ticks == 0; ++i) {
+        SDL_Delay(5);
+        H.App.ProcessMessages();
+    }
+    timer.SetEnabled(false);
+    ASSERT_GE(Ticks, 1);
+    EXPECT_FLOAT_EQ(Deltas[0], 1.5f);
+    EXPECT_FLOAT_EQ(elapsed, 0.03f);
+}

@@ -69,6 +69,22 @@ TEST(Pictures, PngRoundTripKeepsEveryPixelAndAlpha) {
     EXPECT_EQ(png.Pixels().Argb, source.Argb);
 }
 
+TEST(Pictures, ReleasedPixelsKeepTheSizeAndComeBackDecodedAgain) {
+    const TPixels source = Gradient(6, 4);
+    TPNGObject png;
+    png.LoadFromBytes(EncodePNG(source));
+    ASSERT_EQ(png.Pixels().Argb, source.Argb);
+    png.ReleasePixels();
+    EXPECT_FALSE(png.Decoded());
+    EXPECT_FALSE(png.Empty());
+    EXPECT_EQ(png.Width(), 6);
+    EXPECT_EQ(png.Height(), 4);
+    EXPECT_FALSE(png.Decoded()) << "the size is known without decoding again";
+    const std::unique_ptr<TGraphic> copy = png.Clone();
+    EXPECT_EQ(png.Pixels().Argb, source.Argb);
+    EXPECT_EQ(copy->Pixels().Argb, source.Argb) << "a copy made while released decodes too";
+}
+
 TEST(Pictures, StoredPngIsFramedByItsOwnChunksAndTheRestStaysUnread) {
     std::vector<uint8_t> bytes = Stored("TPNGObject", EncodePNG(Gradient(3, 2)), false);
     bytes.push_back(0x42); // whatever follows the IEND chunk belongs to the next reader

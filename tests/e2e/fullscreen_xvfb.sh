@@ -1,0 +1,115 @@
+#!/bin/sh
+# Full screen as a player meets it on a fresh start (no Config.ini setting: full screen), on a
+# bare X server, or under openbox when the third argument is "openbox":
+# - the window covers the display, and a picture of the root window holds the whole frame
+#   letterboxed (1024 x 768 scaled to 1280 x 960, black bars of 32 rows above and below);
+# - clicks aimed at the drawn buttons act (Options, the full-screen box, Back, Exit, Yes);
+# - full screen off gives a window of the back buffer's size, and off, on and off again brings
+#   the window back to the same place and size;
+# - the program ends through the exit question with status 0.
+# Pictures are left as fullscreen-<mode>.png and fullscreen-<mode>-windowed.png.
+set -eu
+PROGRAM="$1"
+XSHOT="$2"
+MODE="${3:-bare}"
+HERE=$(dirname "$PROGRAM")
+
+GAME=$(mktemp -d)
+GAME_PID=""
+WM_PID=""
+. "$(dirname "$0")/xvfb.sh"
+cleanup() {
+    # Never "kill 0": that would be the whole process group, the test runner included.
+    [ -z "$GAME_PID" ] || kill "$GAME_PID" 2>/dev/null || true
+    [ -z "$WM_PID" ] || kill "$WM_PID" 2>/dev/null || true
+    stop_xvfb
+    rm -rf "$GAME"
+}
+trap cleanup EXIT
+cp "$PROGRAM" "$GAME/"
+cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
+printf '[Options]\nMusic=0\n' > "$GAME/Config.ini"
+
+start_xvfb
+export ASAN_OPTIONS=detect_leaks=0
+if [ "$MODE" = openbox ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    WM_PID=$!
+    sleep 1
+fi
+
+"$GAME/kosmorra" &
+GAME_PID=$!
+
+WINDOW=""
+for _ in $(seq 100); do
+    WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
+    [ -n "$WINDOW" ] && break
+    sleep 0.1
+done
+[ -n "$WINDOW" ] || { echo "no window captioned Kosmorra appeared"; exit 1; }
+sleep 2
+
+fail() {
+    echo "$MODE: $*"
+    exit 1
+}
+geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+    echo "$X $Y ${WIDTH}x$HEIGHT"
+}
+# A back-buffer point on the full-screen picture: scaled by 5/4, 32 rows down.
+click_full() {
+    xdotool mousemove $(($1 * 5 / 4)) $((32 + $2 * 5 / 4))
+    sleep 0.2
+    xdotool mousemove $(($1 * 5 / 4 + 1)) $((32 + $2 * 5 / 4))
+    sleep 0.2
+    xdotool click 1
+    sleep 1
+}
+# A back-buffer point in the window, which shows it pixel for pixel.
+click_window() {
+    xdotool mousemove --window "$WINDOW" "$1" "$2"
+    sleep 0.2
+    xdotool mousemove --window "$WINDOW" "$(($1 + 1))" "$2"
+    sleep 0.2
+    xdotool click 1
+    sleep 1
+}
+
+FULL=$(geometry)
+echo "$MODE: full screen window at $FULL"
+[ "$FULL" = "0 0 1280x1024" ] || fail "the full-screen window does not cover the display"
+FRAME=$("$XSHOT" "$(pwd)/fullscreen-$MODE.png" --frame)
+echo "$MODE: picture $FRAME"
+[ "$FRAME" = "frame 0 32 1280 960" ] || fail "the picture is not the whole frame, letterboxed"
+
+click_full 512 430 # Options
+click_full 295 250 # the full-screen box: a window now
+WINDOWED=$(geometry)
+echo "$MODE: windowed at $WINDOWED"
+case "$WINDOWED" in
+*" 1024x768") ;;
+*) fail "the window is not the back buffer's size" ;;
+esac
+"$XSHOT" "$(pwd)/fullscreen-$MODE-windowed.png"
+click_window 295 250 # full screen again
+[ "$(geometry)" = "0 0 1280x1024" ] || fail "full screen a second time does not cover the display"
+click_full 295 250 # and off
+[ "$(geometry)" = "$WINDOWED" ] || fail "the window came back at $(geometry), not $WINDOWED"
+click_window 295 250 # full screen for the way out
+click_full 300 738 # Back: the menu
+click_full 512 526 # Exit: the question
+click_full 430 491 # Yes
+
+for _ in $(seq 100); do
+    if ! kill -0 "$GAME_PID" 2>/dev/null; then
+        STATUS=0
+        wait "$GAME_PID" || STATUS=$?
+        GAME_PID=""
+        echo "$MODE: program exited with status $STATUS"
+        exit "$STATUS"
+    fi
+    sleep 0.1
+done
+fail "the program did not end through the exit question"
