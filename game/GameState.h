@@ -1,10 +1,9 @@
 // The game's one state record. The main form owns exactly one TGameState for the program's
 // lifetime and every game method reads and writes it; the form itself holds nothing else but its
 // engine components.
-//
-// TLevelData is the byte image of a level file and is read in one piece, so its layout is fixed
-// to the byte: packed, 952 bytes, with the field offsets asserted below.
 #pragma once
+
+#include "game/LevelFormat.h"
 
 #include <array>
 #include <cstddef>
@@ -23,42 +22,8 @@ class THero;
 class TBox;
 class TZone;
 
-constexpr int kBoardColumns = 16;
-constexpr int kBoardRows = 12;
-constexpr int kMaxBoxes = 9;
 constexpr int kProgressSize = 100;
 constexpr int kMenuButtons = 5;
-
-#pragma pack(push, 1)
-
-struct TCellPos {
-    int32_t X;
-    int32_t Y;
-};
-
-struct TLevelData {
-    uint8_t Unread1[25];
-    TCellPos Boxes[kMaxBoxes];
-    TCellPos Zones[kMaxBoxes];
-    uint8_t Unread2[3];
-    // Column-major: Cells[column][row].
-    int32_t Cells[kBoardColumns][kBoardRows];
-    int32_t HeroX;
-    int32_t HeroY;
-    int32_t BoxCount;
-};
-
-#pragma pack(pop)
-
-static_assert(sizeof(TCellPos) == 8);
-static_assert(sizeof(TLevelData) == 952, "a level file is exactly 952 bytes");
-static_assert(offsetof(TLevelData, Boxes) == 25);
-static_assert(offsetof(TLevelData, Zones) == 97);
-static_assert(offsetof(TLevelData, Unread2) == 169);
-static_assert(offsetof(TLevelData, Cells) == 172);
-static_assert(offsetof(TLevelData, HeroX) == 940);
-static_assert(offsetof(TLevelData, HeroY) == 944);
-static_assert(offsetof(TLevelData, BoxCount) == 948);
 
 // The screen the frame tick serves.
 enum TScreenState : uint8_t {

@@ -1,6 +1,8 @@
 #include "game/Unit1.h"
 
 #include "game/BuiltinPictures.h"
+#include "game/ScreenLayout.h"
+#include "platform/dinput/KeyCodes.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/IniFiles.h"
@@ -9,30 +11,32 @@
 #include "platform/win/Dialogs.h"
 
 #include <algorithm>
+#include <array>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
-// The keyboard's stored key assignment, as the form keeps it: 32 little-endian key codes.
-// Arrows on bits 0..3, Escape on 4, U on 5, Return on 6, Escape again on 30, left Alt on 31.
-constexpr uint8_t kStoredKeyboardAssigns[TKeyboard::AssignsPropertySize] = {
-    0xC8, 0, 0, 0, 0xD0, 0, 0, 0, 0xCB, 0, 0, 0, 0xCD, 0, 0, 0, // bits 0..3
-    0x01, 0, 0, 0, 0x16, 0, 0, 0, 0x1C, 0, 0, 0, 0,    0, 0, 0, // bits 4..7
-    0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, // bits 8..11
-    0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, // bits 12..15
-    0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, // bits 16..19
-    0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, // bits 20..23
-    0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, 0,    0, 0, 0, // bits 24..27
-    0,    0, 0, 0, 0,    0, 0, 0, 0x01, 0, 0, 0, 0x38, 0, 0, 0, // bits 28..31
-};
+// The keyboard's stored key assignment, as the form keeps it: 32 little-endian key codes, one
+// per bit, 0 for a bit no key drives.
+constexpr std::array<uint8_t, TKeyboard::AssignsPropertySize> StoredKeyboardAssigns() {
+    const std::pair<TKeyBit, uint8_t> keys[] = {
+        {kbUp, dinput::DIK_UP},         {kbDown, dinput::DIK_DOWN},
+        {kbLeft, dinput::DIK_LEFT},     {kbRight, dinput::DIK_RIGHT},
+        {kbEscape, dinput::DIK_ESCAPE}, {kbUndo, dinput::DIK_U},
+        {kbReturn, dinput::DIK_RETURN}, {kbEscapeAgain, dinput::DIK_ESCAPE},
+        {kbLeftAlt, dinput::DIK_LMENU},
+    };
+    std::array<uint8_t, TKeyboard::AssignsPropertySize> assigns{};
+    for (const auto& [bit, code] : keys)
+        assigns[static_cast<size_t>(bit) * 4] = code;
+    return assigns;
+}
 
-// The bitmap font's characters in the order of picture 12's cells. The at sign and both square
-// brackets occur twice; the font takes the first of each.
-const std::string kFontCharacters = std::string(" !@#$%&\"()*+,-./0123456789:;<=>?@") +
-                                    "ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`" +
-                                    "abcdefghijklmnopqrstuvwxyz[~]{}";
+static_assert(TForm1::kListedLevels <= 2 * layout::kLevelsPerColumn,
+              "the level selection lists its levels in two columns");
 
 } // namespace
 
@@ -41,7 +45,7 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     SetCaption("Kosmorra");
     // The window's client area matches the back buffer, so a windowed game shows it pixel for
     // pixel.
-    SetClientSize(1024, 768);
+    SetClientSize(layout::kScreenWidth, layout::kScreenHeight);
 
     ArvexScreen1 = rtl::Create<TArvexScreen>(this);
     ArvexScreen1->Name = "ArvexScreen1";
@@ -104,7 +108,8 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     ArvexInput1->Keyboard()->SetExclusive(false);
     {
         rtl::TMemoryStream assigns;
-        assigns.WriteBuffer(kStoredKeyboardAssigns, sizeof(kStoredKeyboardAssigns));
+        constexpr auto stored = StoredKeyboardAssigns();
+        assigns.WriteBuffer(stored.data(), static_cast<int64_t>(stored.size()));
         assigns.SetPosition(0);
         ArvexInput1->Keyboard()->ReadBinaryProperty(TKeyboard::AssignsPropertyName, assigns);
     }
@@ -149,8 +154,8 @@ void TForm1::FormCreate(rtl::TObject*) {
 
     // 4 .. 7. The screen.
     ArvexScreen1->SetWindowHandle(this);
-    ArvexScreen1->Width = 1024;
-    ArvexScreen1->Height = 768;
+    ArvexScreen1->Width = layout::kScreenWidth;
+    ArvexScreen1->Height = layout::kScreenHeight;
     ArvexScreen1->FullScreen = State.ConfigIni->ReadBool("Options", "Full", true);
     // The depth is known before the device is made, so a full screen starts in the colour depth
     // the player chose rather than in the screen's initial 16 bits until the next reset.
@@ -190,7 +195,7 @@ void TForm1::FormCreate(rtl::TObject*) {
     CreateMenuGui();
     State.ScreenState = ssMenu;
     State.UndoIndex = 0;
-    SetTimer(true);
+    ArvexTimer1->SetEnabled(true);
 }
 
 void TForm1::ReportUnreadable(const rtl::TIniFile& ini) {
@@ -223,10 +228,10 @@ bool TForm1::LoadTheme(bool starting) {
         theme.LoadFromFile(file); // says itself when the file cannot be read or is malformed
         if (!readable)
             why = "the file is missing or cannot be read";
-        else if (theme.Count() < kThemePictures)
-            // The screens draw pictures up to index 39: without them the game has nothing to show.
+        else if (theme.Count() < kThemeRoleCount)
+            // Without a picture for every role the game has nothing to show.
             why = "it holds " + std::to_string(theme.Count()) + " pictures, and the game needs " +
-                  std::to_string(kThemePictures);
+                  std::to_string(kThemeRoleCount);
         else
             why = theme.Problem(ArvexImageList1->MaxTextureSide(),
                                 std::max(kMinThemeDecodedSize, kThemeDecodedRatio * st.st_size));
@@ -255,7 +260,7 @@ bool TForm1::LoadTheme(bool starting) {
 }
 
 void TForm1::CreateFont() {
-    ArvexBitmapFont1->SetArvexImageIndex(12);
+    ArvexBitmapFont1->SetArvexImageIndex(rFont);
     ArvexBitmapFont1->SetCharacters(kFontCharacters);
     ArvexBitmapFont1->Initialize();
 }
@@ -296,7 +301,7 @@ void TForm1::doMenu() {
         State.DialogList->Draw();
     } else {
         ArvexScreen1->Clear(0, 0, 0, 255);
-        Picture(24)->Draw(0, 0, 0);
+        Picture(rMenuScreen)->Draw(0, 0, 0);
         ArvexGUI1->Draw();
     }
     ArvexScreen1->EndScene();
@@ -310,7 +315,7 @@ void TForm1::doGame() {
         return;
     }
     ArvexScreen1->Clear(0, 0, 0, 255);
-    Picture(34)->Draw(0, 0, 0);
+    Picture(rGameScreen)->Draw(0, 0, 0);
     if (State.Won) {
         HandleWin();
         if (State.ScreenState != ssGame) {
@@ -329,7 +334,7 @@ void TForm1::doGame() {
         move(State.HeroStepX, State.HeroStepY);
         if (State.BoxMoving)
             Boxmove(State.PushedBox, State.BoxStepX, State.BoxStepY);
-        if (State.StepCount >= 32)
+        if (State.StepCount >= layout::kStepsPerCell)
             EndStep();
     }
     if (!State.Moving)
@@ -339,7 +344,7 @@ void TForm1::doGame() {
 void TForm1::doLoad() {
     ArvexScreen1->BeginScene();
     ArvexScreen1->Clear(0, 0, 0, 255);
-    Picture(8)->Draw(0, 0, 0);
+    Picture(rLevelScreen)->Draw(0, 0, 0);
     ArvexGUI1->Draw();
     for (int n = 1; n <= kListedLevels; ++n) {
         const bool completed = State.Progress[static_cast<size_t>(n - 1)] != 0;
@@ -352,9 +357,11 @@ void TForm1::doLoad() {
             ArvexBitmapFont1->SetBlue(114);
             ArvexBitmapFont1->SetGreen(114);
         }
-        const int x = n <= 25 ? 133 : 574;
-        const int row = n <= 25 ? n : n - 25;
-        ArvexBitmapFont1->TextOut(x, 65 + 19 * row, completed ? "Completed" : "Incompleted", 0);
+        const int column = (n - 1) / layout::kLevelsPerColumn;
+        const int row = (n - 1) % layout::kLevelsPerColumn;
+        ArvexBitmapFont1->TextOut(layout::kStatusLeft[column],
+                                  layout::kFirstRowTop + layout::kRowPitch * row,
+                                  completed ? "Completed" : "Incompleted", 0);
     }
     ArvexScreen1->EndScene();
 }
@@ -362,7 +369,7 @@ void TForm1::doLoad() {
 void TForm1::doOptions() {
     ArvexScreen1->BeginScene();
     ArvexScreen1->Clear(0, 0, 0, 255);
-    Picture(7)->Draw(0, 0, 0);
+    Picture(rOptionsScreen)->Draw(0, 0, 0);
     ArvexGUI1->Draw();
     ArvexScreen1->EndScene();
 }
@@ -370,7 +377,7 @@ void TForm1::doOptions() {
 void TForm1::doCredits() {
     ArvexScreen1->BeginScene();
     ArvexScreen1->Clear(0, 0, 0, 255);
-    Picture(25)->Draw(0, 0, 0);
+    Picture(rCreditsScreen)->Draw(0, 0, 0);
     ArvexScreen1->EndScene();
 }
 

@@ -20,6 +20,8 @@
 #include "engine/timing/ArvexMusic.h"
 #include "engine/timing/ArvexTimer.h"
 #include "game/GameState.h"
+#include "game/ScreenLayout.h"
+#include "game/ThemeRoles.h"
 #include "platform/win/Forms.h"
 
 // The board's sprite classes: one class per kind of board object, nothing added.
@@ -41,6 +43,35 @@ public:
 class TZone : public TSprite {
 public:
     using TSprite::TSprite;
+};
+
+// Bits of the keyboard's assignment table the game binds keys to. Escape drives two bits; the
+// game reads the first.
+enum TKeyBit : int {
+    kbUp = 0,
+    kbDown = 1,
+    kbLeft = 2,
+    kbRight = 3,
+    kbEscape = 4,
+    kbUndo = 5, // U
+    kbReturn = 6,
+    kbEscapeAgain = 30,
+    kbLeftAlt = 31,
+};
+
+// Stops the frame timer for the body of a handler that rebuilds what the tick draws, and starts
+// it again on the way out, an exception included: a timer left off would freeze the game. It ends
+// with the timer running whatever it found, as the game has always done: a pause inside another
+// (OptionsCheck inside ChangeToOptions) starts the timer before the outer one ends.
+class TFramePause {
+public:
+    explicit TFramePause(TArvexTimer* timer) : FTimer(timer) { FTimer->SetEnabled(false); }
+    ~TFramePause() { FTimer->SetEnabled(true); }
+    TFramePause(const TFramePause&) = delete;
+    TFramePause& operator=(const TFramePause&) = delete;
+
+private:
+    TArvexTimer* FTimer;
 };
 
 class TForm1 : public win::TForm {
@@ -104,8 +135,6 @@ public:
     static constexpr const char* kProgressFile = "compleated.cmp";
     static constexpr const char* kProgressReadName = "Compleated.cmp";
     static constexpr int kListedLevels = 50;
-    // Pictures the game's screens need: a theme must provide at least these.
-    static constexpr int kThemePictures = 40;
     // Sizes no file of its kind comes near; larger ones are refused before they are read.
     static constexpr int64_t kMaxLevelFileSize = 64 << 10;
     static constexpr int64_t kMaxThemeFileSize = int64_t{256} << 20;
@@ -150,9 +179,8 @@ private:
 
     // Screen building helpers.
     TArvexGUIList* NewScreenList();
-    TArvexButton* AddButton(TArvexGUIList* list, int normal, int other, int x, int y,
-                            const rtl::TNotifyEvent& onClick);
+    TArvexButton* AddButton(TArvexGUIList* list, TThemeRole normal, TThemeRole other,
+                            layout::Point at, const rtl::TNotifyEvent& onClick);
 
-    void SetTimer(bool on) { ArvexTimer1->SetEnabled(on); }
-    TImageListItem* Picture(int index) const { return ArvexImageList1->Items(index); }
+    TImageListItem* Picture(TThemeRole role) const { return ArvexImageList1->Items(role); }
 };

@@ -1,6 +1,6 @@
 // Levels and the board's sprites, moves and pushing, the step animation, the win test and the
 // win handling, and undo.
-#include "game/LevelRules.h"
+#include "game/ScreenLayout.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
@@ -12,10 +12,8 @@
 
 namespace {
 
-constexpr int kCell = 64;
-constexpr int32_t ccWall = 0;
-constexpr int32_t ccFloor = 1;
-constexpr int32_t ccBox = 2;
+using layout::kCell;
+using layout::kStepSize;
 
 // Pusher angles for the four directions while rotation is on.
 float AngleFor(int32_t dx, int32_t dy) {
@@ -58,7 +56,7 @@ void TForm1::LoadLevel(int32_t Number) {
             auto* wall = new TWall(ArvexSprite1);
             wall->SetX(static_cast<float>(c * kCell));
             wall->SetY(static_cast<float>(r * kCell));
-            wall->SetImage(Picture(0));
+            wall->SetImage(Picture(rWall));
         }
     }
 
@@ -70,7 +68,7 @@ void TForm1::LoadLevel(int32_t Number) {
     State.HeroSprite->SetZ(4);
     State.HeroCellX = heroX;
     State.HeroCellY = heroY;
-    State.HeroSprite->SetImage(Picture(1));
+    State.HeroSprite->SetImage(Picture(rPusher));
     State.HeroSprite->CenterX = 0.5f;
     State.HeroSprite->CenterY = 0.5f;
 
@@ -84,13 +82,13 @@ void TForm1::LoadLevel(int32_t Number) {
         boxSprite->SetX(static_cast<float>(box.X * kCell));
         boxSprite->SetY(static_cast<float>(box.Y * kCell));
         boxSprite->SetZ(3);
-        boxSprite->SetImage(Picture(3));
+        boxSprite->SetImage(Picture(rCrate));
         State.BoxSprites[static_cast<size_t>(i)] = boxSprite;
         auto* zoneSprite = new TZone(ArvexSprite1);
         zoneSprite->SetX(static_cast<float>(zone.X * kCell));
         zoneSprite->SetY(static_cast<float>(zone.Y * kCell));
         zoneSprite->SetZ(2);
-        zoneSprite->SetImage(Picture(2));
+        zoneSprite->SetImage(Picture(rZone));
         State.ZoneSprites[static_cast<size_t>(i)] = zoneSprite;
     }
     ProcUndo();
@@ -134,44 +132,41 @@ void TForm1::ClearAll() {
 }
 
 void TForm1::restartlevel(rtl::TObject*) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     ClearAll();
     StartLevel(State.LevelNumber);
-    SetTimer(true);
 }
 
 // ---- Moves ----------------------------------------------------------------------------------
 
 void TForm1::ArvexInput1Keyboard(rtl::TObject*) {
     const TKeyboard* keys = ArvexInput1->Keyboard();
-    const bool escape = keys->JustPressed.Contains(4);
+    const bool escape = keys->JustPressed.Contains(kbEscape);
 
     if (escape && !State.DialogOpen && State.ScreenState == ssMenu)
         CreateAreYouShure(nullptr);
     if (escape && (State.ScreenState == ssLoad || State.ScreenState == ssCredits)) {
-        SetTimer(false);
+        const TFramePause pause(ArvexTimer1);
         ClearAll();
         CreateMenuGui();
         State.ScreenState = ssMenu;
-        SetTimer(true);
     }
     if (escape && State.ScreenState == ssGame && !State.DialogOpen) {
-        SetTimer(false);
+        const TFramePause pause(ArvexTimer1);
         CreateAreYouShure(nullptr);
         State.ScreenState = ssGame;
-        SetTimer(true);
     }
     if (State.ScreenState != ssGame)
         return;
-    if (keys->JustPressed.Contains(5))
+    if (keys->JustPressed.Contains(kbUndo))
         doUndo(nullptr);
-    if (keys->Held.Contains(2) && !State.Moving)
+    if (keys->Held.Contains(kbLeft) && !State.Moving)
         TryStep(-1, 0);
-    if (keys->Held.Contains(3) && !State.Moving)
+    if (keys->Held.Contains(kbRight) && !State.Moving)
         TryStep(1, 0);
-    if (keys->Held.Contains(0) && !State.Moving)
+    if (keys->Held.Contains(kbUp) && !State.Moving)
         TryStep(0, -1);
-    if (keys->Held.Contains(1) && !State.Moving)
+    if (keys->Held.Contains(kbDown) && !State.Moving)
         TryStep(0, 1);
 }
 
@@ -185,47 +180,43 @@ void TForm1::TryStep(int32_t dx, int32_t dy) {
         return OnBoard(c, r) ? State.Level.Cells[c][r] : ccWall;
     };
     const int32_t t = cell(x + dx, y + dy);
-    if (t != ccWall && t != ccBox) {
-        ++State.UndoIndex;
-        if (State.Rotation)
-            State.HeroSprite->Angle = AngleFor(dx, dy);
-        move(2 * dx, 2 * dy);
-        State.HeroStepX = 2 * dx;
-        State.HeroStepY = 2 * dy;
-        State.HeroCellX = x + dx;
-        State.HeroCellY = y + dy;
-        ProcUndo();
+    const bool push = t == ccBox;
+    if (t == ccWall)
         return;
-    }
-    const int32_t b = cell(x + 2 * dx, y + 2 * dy);
-    if (t != ccBox || b == ccBox || b == ccWall)
-        return;
-    State.PushedBox = 0;
-    for (int i = 0; i < State.Level.BoxCount; ++i) {
-        TCellPos box = State.Level.Boxes[i];
-        if (box.X == x + dx && box.Y == y + dy) {
-            State.PushedBox = i + 1;
-            box.X += dx;
-            box.Y += dy;
-            State.Level.Boxes[i] = box;
-            break;
+    if (push) {
+        const int32_t b = cell(x + 2 * dx, y + 2 * dy);
+        if (b == ccBox || b == ccWall)
+            return;
+        // A box code with no listed object is still pushed through the cells, with no sprite.
+        State.PushedBox = 0;
+        for (int i = 0; i < State.Level.BoxCount; ++i) {
+            TCellPos box = State.Level.Boxes[i];
+            if (box.X == x + dx && box.Y == y + dy) {
+                State.PushedBox = i + 1;
+                box.X += dx;
+                box.Y += dy;
+                State.Level.Boxes[i] = box;
+                break;
+            }
         }
     }
     ++State.UndoIndex;
     if (State.Rotation)
         State.HeroSprite->Angle = AngleFor(dx, dy);
-    move(2 * dx, 2 * dy);
-    State.HeroStepX = 2 * dx;
-    State.HeroStepY = 2 * dy;
+    move(kStepSize * dx, kStepSize * dy);
+    State.HeroStepX = kStepSize * dx;
+    State.HeroStepY = kStepSize * dy;
     State.HeroCellX = x + dx;
     State.HeroCellY = y + dy;
-    if (State.PushedBox > 0) {
-        Boxmove(State.PushedBox, 2 * dx, 2 * dy);
-        State.BoxStepX = 2 * dx;
-        State.BoxStepY = 2 * dy;
+    if (push) {
+        if (State.PushedBox > 0) {
+            Boxmove(State.PushedBox, kStepSize * dx, kStepSize * dy);
+            State.BoxStepX = kStepSize * dx;
+            State.BoxStepY = kStepSize * dy;
+        }
+        State.Level.Cells[x + dx][y + dy] = ccFloor;
+        State.Level.Cells[x + 2 * dx][y + 2 * dy] = ccBox;
     }
-    State.Level.Cells[x + dx][y + dy] = ccFloor;
-    State.Level.Cells[x + 2 * dx][y + 2 * dy] = ccBox;
     ProcUndo();
 }
 
@@ -268,7 +259,7 @@ bool TForm1::Won() {
 }
 
 void TForm1::HandleWin() {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     const int32_t level = State.LevelNumber;
     ClearAll();
     if (level >= kListedLevels) {
@@ -277,7 +268,6 @@ void TForm1::HandleWin() {
         RecordWin(level);
         StartLevel(level + 1);
     }
-    SetTimer(true);
 }
 
 // ---- Undo -----------------------------------------------------------------------------------
@@ -299,7 +289,7 @@ void TForm1::ProcUndo() {
 void TForm1::doUndo(rtl::TObject*) {
     if (State.UndoHistory.empty() || !State.HeroSprite)
         return;
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     // A step still under way would carry the restored sprites off their cells.
     EndStep();
     if (State.UndoIndex >= 1)
@@ -318,5 +308,4 @@ void TForm1::doUndo(rtl::TObject*) {
     }
     std::memcpy(State.Level.Cells, entry.Cells, sizeof entry.Cells);
     State.HeroSprite->Angle = entry.Angle;
-    SetTimer(true);
 }

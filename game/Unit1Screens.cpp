@@ -1,6 +1,7 @@
 // The screens built from widgets: the main menu, the in-game bar, the confirmation dialog, the
 // level selection with the progress file, the options screen with Config.ini.
 #include "game/ProgressFile.h"
+#include "game/ScreenLayout.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
@@ -22,8 +23,8 @@ TArvexGUIList* TForm1::NewScreenList() {
     return State.ScreenList;
 }
 
-TArvexButton* TForm1::AddButton(TArvexGUIList* list, int normal, int other, int x, int y,
-                                const rtl::TNotifyEvent& onClick) {
+TArvexButton* TForm1::AddButton(TArvexGUIList* list, TThemeRole normal, TThemeRole other,
+                                layout::Point at, const rtl::TNotifyEvent& onClick) {
     auto* button = new TArvexButton(list);
     button->SetImage(0, Picture(normal));
     button->SetPattern(0, 0);
@@ -33,8 +34,8 @@ TArvexButton* TForm1::AddButton(TArvexGUIList* list, int normal, int other, int 
     }
     button->OnClick = onClick;
     button->Caption.clear();
-    button->X = x;
-    button->Y = y;
+    button->X = at.X;
+    button->Y = at.Y;
     return button;
 }
 
@@ -49,8 +50,9 @@ void SizeLike(TArvexButton* button, TImageListItem* picture) {
 
 void TForm1::CreateMenuGui() {
     TArvexGUIList* list = NewScreenList();
-    const int normal[kMenuButtons] = {10, 13, 15, 26, 17};
-    const int other[kMenuButtons] = {11, 14, 16, 27, 18};
+    const TThemeRole normal[kMenuButtons] = {rNewGame, rLoad, rOptions, rCredits, rExit};
+    const TThemeRole other[kMenuButtons] = {rNewGameOther, rLoadOther, rOptionsOther, rCreditsOther,
+                                            rExitOther};
     const rtl::TNotifyEvent handlers[kMenuButtons] = {
         [this](rtl::TObject* s) { ChangeToGame(s); },
         [this](rtl::TObject* s) { ChangeToLoad(s); },
@@ -60,22 +62,23 @@ void TForm1::CreateMenuGui() {
     };
     for (int k = 0; k < kMenuButtons; ++k) {
         const TCellPos pos = State.MenuButtonPos[static_cast<size_t>(k)];
-        TArvexButton* button = AddButton(list, normal[k], other[k], pos.X, pos.Y, handlers[k]);
-        SizeLike(button, Picture(11));
+        TArvexButton* button = AddButton(list, normal[k], other[k], {pos.X, pos.Y}, handlers[k]);
+        SizeLike(button, Picture(rNewGameOther));
         State.Menu.Buttons[static_cast<size_t>(k)] = button;
     }
 }
 
 void TForm1::CreateGameGui() {
     TArvexGUIList* list = NewScreenList();
-    State.Bar.Undo = AddButton(list, 30, 31, 819, 663, [this](rtl::TObject* s) { doUndo(s); });
-    SizeLike(State.Bar.Undo, Picture(30));
-    State.Bar.Restart =
-        AddButton(list, 32, 33, 819, 684, [this](rtl::TObject* s) { restartlevel(s); });
-    SizeLike(State.Bar.Restart, Picture(32));
-    State.Bar.Back =
-        AddButton(list, 28, 29, 819, 705, [this](rtl::TObject* s) { CreateAreYouShure(s); });
-    SizeLike(State.Bar.Back, Picture(28));
+    State.Bar.Undo =
+        AddButton(list, rUndo, rUndoOther, layout::kUndo, [this](rtl::TObject* s) { doUndo(s); });
+    SizeLike(State.Bar.Undo, Picture(rUndo));
+    State.Bar.Restart = AddButton(list, rRestart, rRestartOther, layout::kRestart,
+                                  [this](rtl::TObject* s) { restartlevel(s); });
+    SizeLike(State.Bar.Restart, Picture(rRestart));
+    State.Bar.Back = AddButton(list, rBack, rBackOther, layout::kGameBack,
+                               [this](rtl::TObject* s) { CreateAreYouShure(s); });
+    SizeLike(State.Bar.Back, Picture(rBack));
 }
 
 // ---- The confirmation dialog ------------------------------------------------------------------
@@ -86,17 +89,18 @@ void TForm1::CreateAreYouShure(rtl::TObject*) {
     State.DialogList = new TArvexGUIList(ArvexGUI1);
     State.DialogList->BringToFront();
     TArvexGUIList* list = State.DialogList;
-    State.Dialog.Panel = AddButton(list, 23, 23, 287, 259, nullptr);
-    SizeLike(State.Dialog.Panel, Picture(23));
+    State.Dialog.Panel = AddButton(list, rDialog, rDialog, layout::kPanel, nullptr);
+    SizeLike(State.Dialog.Panel, Picture(rDialog));
     rtl::TNotifyEvent yes;
     if (State.ScreenState == ssGame)
         yes = [this](rtl::TObject* s) { ChangeToMenu(s); };
     else
         yes = [this](rtl::TObject* s) { doHalt(s); };
-    State.Dialog.Yes = AddButton(list, 19, 20, 350, 481, yes);
-    SizeLike(State.Dialog.Yes, Picture(19));
-    State.Dialog.No = AddButton(list, 21, 22, 514, 481, [this](rtl::TObject* s) { NoClick(s); });
-    SizeLike(State.Dialog.No, Picture(21));
+    State.Dialog.Yes = AddButton(list, rYes, rYesOther, layout::kYes, yes);
+    SizeLike(State.Dialog.Yes, Picture(rYes));
+    State.Dialog.No =
+        AddButton(list, rNo, rNoOther, layout::kNo, [this](rtl::TObject* s) { NoClick(s); });
+    SizeLike(State.Dialog.No, Picture(rNo));
     State.DialogOpen = true;
     // The screen underneath is not drawn while the dialog is open; it takes no clicks either.
     // Its button under the resting pointer would otherwise still be the hovered one, and a
@@ -108,37 +112,34 @@ void TForm1::CreateAreYouShure(rtl::TObject*) {
 }
 
 void TForm1::NoClick(rtl::TObject*) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     State.DialogList->RetireWidgets();
     State.DialogOpen = false;
     if (State.ScreenList)
         State.ScreenList->Enabled = true;
     ArvexGUI1->MouseMove();
-    SetTimer(true);
 }
 
 // ---- Menu, credits and game -------------------------------------------------------------------
 
 void TForm1::ChangeToMenu(rtl::TObject*) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     ClearAll();
     CreateMenuGui();
     State.ScreenState = ssMenu;
-    SetTimer(true);
 }
 
 void TForm1::ChangeToCredits(rtl::TObject*) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     State.ScreenState = ssCredits;
     // The menu's widgets stay in their list, undrawn; they must not be clickable meanwhile.
     if (State.ScreenList)
         State.ScreenList->Enabled = false;
     ArvexGUI1->ResetPointer();
-    SetTimer(true);
 }
 
 void TForm1::ChangeToGame(rtl::TObject* sender) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     if (sender == State.Menu.Buttons[0]) {
         ClearAll();
         StartLevel(1);
@@ -152,7 +153,6 @@ void TForm1::ChangeToGame(rtl::TObject* sender) {
             StartLevel(number);
         }
     }
-    SetTimer(true);
 }
 
 // ---- Level selection and the progress file ----------------------------------------------------
@@ -200,42 +200,42 @@ bool TForm1::RecordWin(int32_t level) {
 }
 
 void TForm1::ChangeToLoad(rtl::TObject*) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     ReadProgress();
     ClearAll();
     CreateLoadGui();
     State.ScreenState = ssLoad;
-    SetTimer(true);
 }
 
 void TForm1::CreateLoadGui() {
     TArvexGUIList* list = NewScreenList();
-    State.Load.Go = AddButton(list, 13, 14, 220, 730, [this](rtl::TObject* s) { ChangeToGame(s); });
-    SizeLike(State.Load.Go, Picture(13));
-    State.Load.Back =
-        AddButton(list, 28, 29, 384, 730, [this](rtl::TObject* s) { ChangeToMenu(s); });
-    SizeLike(State.Load.Back, Picture(28));
+    State.Load.Go = AddButton(list, rLoad, rLoadOther, layout::kGo,
+                              [this](rtl::TObject* s) { ChangeToGame(s); });
+    SizeLike(State.Load.Go, Picture(rLoad));
+    State.Load.Back = AddButton(list, rBack, rBackOther, layout::kLoadBack,
+                                [this](rtl::TObject* s) { ChangeToMenu(s); });
+    SizeLike(State.Load.Back, Picture(rBack));
     auto* edit = new TArvexEdit(list);
     for (int slot = 0; slot <= 2; ++slot) {
-        edit->SetImage(slot, Picture(4));
+        edit->SetImage(slot, Picture(rEditBox));
         edit->SetPattern(slot, 0);
     }
     edit->FontColor = 0xFF000000;
     edit->Enabled = true;
     edit->TextMargin = 2;
-    edit->Width = 160;
-    edit->Height = 20;
+    edit->Width = layout::kEditWidth;
+    edit->Height = layout::kEditHeight;
     edit->MaxLength = 3;
     edit->Caret = "_";
-    edit->X = 60;
-    edit->Y = 730;
+    edit->X = layout::kLevelEdit.X;
+    edit->Y = layout::kLevelEdit.Y;
     State.Load.LevelEdit = edit;
 }
 
 // ---- Options --------------------------------------------------------------------------------
 
 void TForm1::ChangeToOptions(rtl::TObject*) {
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     ClearAll();
     CreateOptionsGui();
     OptionsCheck(State.Options.MusicBox);
@@ -251,37 +251,38 @@ void TForm1::ChangeToOptions(rtl::TObject*) {
         OptionsCheck(State.Options.Depth32);
     }
     State.ScreenState = ssOptions;
-    SetTimer(true);
 }
 
 void TForm1::CreateOptionsGui() {
     TArvexGUIList* list = NewScreenList();
     TOptionsWidgets& o = State.Options;
-    o.Ok = AddButton(list, 39, 38, 56, 728, [this](rtl::TObject* s) { okClick(s); });
-    SizeLike(o.Ok, Picture(39));
-    o.Back = AddButton(list, 28, 29, 220, 728, [this](rtl::TObject* s) { ChangeToMenu(s); });
-    SizeLike(o.Back, Picture(28));
+    o.Ok = AddButton(list, rOk, rOkOther, layout::kOk, [this](rtl::TObject* s) { okClick(s); });
+    SizeLike(o.Ok, Picture(rOk));
+    o.Back = AddButton(list, rBack, rBackOther, layout::kOptionsBack,
+                       [this](rtl::TObject* s) { ChangeToMenu(s); });
+    SizeLike(o.Back, Picture(rBack));
     const auto change = [this](rtl::TObject* s) { OptionsChange(s); };
-    const auto option = [&](int x, int y, int w, int h) {
+    const auto option = [&](layout::Point at, int w, int h) {
         TArvexButton* b = new TArvexButton(list);
         b->Caption.clear();
         b->OnClick = change;
-        b->X = x;
-        b->Y = y;
+        b->X = at.X;
+        b->Y = at.Y;
         b->Width = w;
         b->Height = h;
         return b;
     };
-    o.MusicBox = option(285, 211, 21, 21);
-    o.AntialiasBox = option(285, 182, 21, 21);
-    o.FullScreenBox = option(285, 240, 21, 21);
-    o.Depth32 = option(149, 317, 67, 27);
-    o.Depth16 = option(224, 317, 67, 27);
+    using layout::kDepthHeight, layout::kDepthWidth, layout::kTickSize;
+    o.MusicBox = option(layout::kMusicBox, kTickSize, kTickSize);
+    o.AntialiasBox = option(layout::kAntialiasBox, kTickSize, kTickSize);
+    o.FullScreenBox = option(layout::kFullScreenBox, kTickSize, kTickSize);
+    o.Depth32 = option(layout::kDepth32, kDepthWidth, kDepthHeight);
+    o.Depth16 = option(layout::kDepth16, kDepthWidth, kDepthHeight);
 }
 
 void TForm1::OptionsCheck(TArvexButton* Button) {
-    SetTimer(false);
-    const auto show = [this](TArvexButton* b, int picture) {
+    const TFramePause pause(ArvexTimer1);
+    const auto show = [this](TArvexButton* b, TThemeRole picture) {
         if (!b)
             return;
         for (int slot = 0; slot <= 3; ++slot) {
@@ -291,19 +292,18 @@ void TForm1::OptionsCheck(TArvexButton* Button) {
     };
     TOptionsWidgets& o = State.Options;
     if (Button == o.MusicBox) {
-        show(o.MusicBox, State.MusicOn ? 6 : 5);
+        show(o.MusicBox, State.MusicOn ? rTickOn : rTickOff);
     } else if (Button == o.FullScreenBox) {
-        show(o.FullScreenBox, ArvexScreen1->FullScreen ? 6 : 5);
+        show(o.FullScreenBox, ArvexScreen1->FullScreen ? rTickOn : rTickOff);
     } else if (Button == o.AntialiasBox) {
-        show(o.AntialiasBox, ArvexScreen1->Antialias ? 6 : 5);
+        show(o.AntialiasBox, ArvexScreen1->Antialias ? rTickOn : rTickOff);
     } else if (Button == o.Depth32) {
-        show(o.Depth32, 36);
-        show(o.Depth16, 35);
+        show(o.Depth32, rDepth32On);
+        show(o.Depth16, rDepth16Off);
     } else if (Button == o.Depth16) {
-        show(o.Depth32, 37);
-        show(o.Depth16, 9);
+        show(o.Depth32, rDepth32Off);
+        show(o.Depth16, rDepth16On);
     }
-    SetTimer(true);
 }
 
 void TForm1::OptionsChange(rtl::TObject* sender) {
@@ -338,7 +338,7 @@ void TForm1::OptionsChange(rtl::TObject* sender) {
 void TForm1::okClick(rtl::TObject* sender) {
     if (sender != State.Options.Ok)
         return;
-    SetTimer(false);
+    const TFramePause pause(ArvexTimer1);
     WriteOptions();
     ClearAll();
     if (LoadTheme(false)) {
@@ -349,7 +349,6 @@ void TForm1::okClick(rtl::TObject* sender) {
     // A theme that cannot be used leaves the pictures in use: the game goes on with them.
     CreateMenuGui();
     State.ScreenState = ssMenu;
-    SetTimer(true);
 }
 
 void TForm1::WriteOptions() {

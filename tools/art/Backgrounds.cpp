@@ -1,7 +1,7 @@
 #include "tools/art/Backgrounds.h"
 
+#include "game/ScreenLayout.h"
 #include "tools/art/Canvas.h"
-#include "tools/art/ScreenLayout.h"
 #include "tools/art/SpaceScene.h"
 
 #include <algorithm>
@@ -110,7 +110,7 @@ rtl::TPixels MenuScreen() {
     c.SetFont(Face::Sans, 20);
     Shadowed(c, kScreenWidth / 2.0, 250, "a box-pushing puzzle among the stars", kQuiet, -1);
 
-    const Point first = kMenuButtons[0], last = kMenuButtons[4];
+    const Point first = kMenuButtonPlaces[0], last = kMenuButtonPlaces[4];
     Panel(c, first.X - 26, first.Y - 24, kMenuButtonWidth + 52,
           last.Y + kMenuButtonHeight - first.Y + 48, 0.45);
 

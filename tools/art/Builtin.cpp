@@ -1,5 +1,6 @@
 #include "tools/art/Builtin.h"
 
+#include "game/ThemeRoles.h"
 #include "platform/rtl/Pictures.h"
 #include "tools/art/Backgrounds.h"
 #include "tools/art/Canvas.h"
@@ -52,44 +53,45 @@ std::vector<oil::ThemePicture> BuiltinPictures() {
     const auto small = [](const std::string& label) {
         return Button(100, 25, label, State::Normal);
     };
-    std::vector<oil::ThemePicture> list;
-    list.push_back(Png("stumdytojas.png", Pusher(64)));
-    list.push_back(Png("laibvas kuri stumdai.png", Crate(64)));
-    list.push_back(Png("siena.png", Wall(64)));
-    list.push_back(Keyed("light.bmp", "TBitmap", EncodeBMP(Light(128)), 128, 128));
-    list.push_back(Png("buttonikas.png", big("", State::Normal)));
-    list.push_back(Png("buton load.png", big("Load", State::Normal)));
-    list.push_back(Png("demo main screen.png",
-                       PlainScreen("KOSMORRA", {"a box-pushing puzzle among the stars"}, 101)));
-    list.push_back(Png("buton login.png", big("Log in", State::Normal)));
-    list.push_back(Png("buton credits.png", big("Credits", State::Normal)));
-    list.push_back(Png("buton hall.png", big("Hall of fame", State::Normal)));
-    list.push_back(Png("buton exit.png", big("Exit", State::Normal)));
-    list.push_back(Png("buton credits over.png", big("Credits", State::Other)));
-    list.push_back(Png("buton exit over.png", big("Exit", State::Other)));
-    list.push_back(Png("buton halloffame over.png", big("Hall of fame", State::Other)));
-    list.push_back(Png("buton login over.png", big("Log in", State::Other)));
-    list.push_back(Png("buton loadgame over.png", big("Load game", State::Other)));
-    list.push_back(Png("buton newgame over.png", big("New game", State::Other)));
-    list.push_back(Png("buton newgame over.png", big("New game", State::Other)));
-    list.push_back(Png("edito laukelis.png", EditBox(50, 25)));
-    list.push_back(Png("zvaigzde.PNG", Star()));
-    list.push_back(Png("aikstele uzimta.png", Occupied(64)));
-    list.push_back(Png("restart.png", small("Restart")));
-    list.push_back(Png("back.png", small("Back")));
-    list.push_back(Png("undo.png", small("Undo")));
-    list.push_back(Png("music off.png", small("Music off")));
-    list.push_back(Png("Qorrel games.png", PlainScreen("KOSMORRA", {}, 102)));
+    std::vector<oil::ThemePicture> list(kBuiltinPictureCount);
+    list[bpPusher] = Png("stumdytojas.png", Pusher(64));
+    list[bpCrate] = Png("laibvas kuri stumdai.png", Crate(64));
+    list[bpWall] = Png("siena.png", Wall(64));
+    list[bpLight] = Keyed("light.bmp", "TBitmap", EncodeBMP(Light(128)), 128, 128);
+    list[bpBigButton] = Png("buttonikas.png", big("", State::Normal));
+    list[bpLoad] = Png("buton load.png", big("Load", State::Normal));
+    list[bpDemoScreen] =
+        Png("demo main screen.png",
+            PlainScreen("KOSMORRA", {"a box-pushing puzzle among the stars"}, 101));
+    list[bpLogIn] = Png("buton login.png", big("Log in", State::Normal));
+    list[bpCredits] = Png("buton credits.png", big("Credits", State::Normal));
+    list[bpHallOfFame] = Png("buton hall.png", big("Hall of fame", State::Normal));
+    list[bpExit] = Png("buton exit.png", big("Exit", State::Normal));
+    list[bpCreditsOther] = Png("buton credits over.png", big("Credits", State::Other));
+    list[bpExitOther] = Png("buton exit over.png", big("Exit", State::Other));
+    list[bpHallOfFameOther] = Png("buton halloffame over.png", big("Hall of fame", State::Other));
+    list[bpLogInOther] = Png("buton login over.png", big("Log in", State::Other));
+    list[bpLoadGameOther] = Png("buton loadgame over.png", big("Load game", State::Other));
+    list[bpNewGameOther] = Png("buton newgame over.png", big("New game", State::Other));
+    list[bpNewGameOtherAgain] = Png("buton newgame over.png", big("New game", State::Other));
+    list[bpEditBox] = Png("edito laukelis.png", EditBox(50, 25));
+    list[bpStar] = Png("zvaigzde.PNG", Star());
+    list[bpZoneTaken] = Png("aikstele uzimta.png", Occupied(64));
+    list[bpRestart] = Png("restart.png", small("Restart"));
+    list[bpBack] = Png("back.png", small("Back"));
+    list[bpUndo] = Png("undo.png", small("Undo"));
+    list[bpMusicOff] = Png("music off.png", small("Music off"));
+    list[bpTitleScreen] = Png("Qorrel games.png", PlainScreen("KOSMORRA", {}, 102));
     std::vector<std::string> credits = CreditLines();
-    list.push_back(Png("credits screen .png", PlainScreen("KOSMORRA", credits, 103)));
-    list.push_back(Png("load screen.png", PlainScreen("KOSMORRA", {"#Select a level"}, 104)));
-    list.push_back(Png("buton back over.png", big("Back", State::Other)));
-    list.push_back(Png("buton back.png", big("Back", State::Normal)));
-    list.push_back(Png("levelio numeris.png", EditBox(200, 25)));
-    list.push_back(Png("luitas.png", Wall(350)));
-    list.push_back(Png("kosmorra mini.png", Logo(182, 78)));
-    list.push_back(
-        Png("screenas_paskut_Kosmorra.png", PlainScreen("KOSMORRA", {"Thanks for playing!"}, 105)));
+    list[bpCreditsScreen] = Png("credits screen .png", PlainScreen("KOSMORRA", credits, 103));
+    list[bpLoadScreen] = Png("load screen.png", PlainScreen("KOSMORRA", {"#Select a level"}, 104));
+    list[bpBackOther] = Png("buton back over.png", big("Back", State::Other));
+    list[bpBackButton] = Png("buton back.png", big("Back", State::Normal));
+    list[bpLevelNumber] = Png("levelio numeris.png", EditBox(200, 25));
+    list[bpBlock] = Png("luitas.png", Wall(350));
+    list[bpMiniLogo] = Png("kosmorra mini.png", Logo(182, 78));
+    list[bpLastScreen] =
+        Png("screenas_paskut_Kosmorra.png", PlainScreen("KOSMORRA", {"Thanks for playing!"}, 105));
     return list;
 }
 

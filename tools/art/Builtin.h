@@ -10,8 +10,6 @@
 
 namespace art {
 
-constexpr int kBuiltinCount = 34;
-
 std::vector<oil::ThemePicture> BuiltinPictures();
 
 // A C++ source defining the data declared in game/BuiltinPictureData.h: the built-in pictures

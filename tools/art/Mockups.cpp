@@ -1,9 +1,9 @@
 #include "tools/art/Mockups.h"
 
+#include "game/ScreenLayout.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Streams.h"
 #include "tools/art/Canvas.h"
-#include "tools/art/ScreenLayout.h"
 #include "tools/art/SpaceTheme.h"
 #include "tools/art/Widgets.h"
 #include "tools/oil/Theme.h"

@@ -1,9 +1,9 @@
 #include "tools/art/SpaceTheme.h"
 
+#include "game/ScreenLayout.h"
 #include "platform/rtl/Pictures.h"
 #include "tools/art/Backgrounds.h"
 #include "tools/art/Canvas.h"
-#include "tools/art/ScreenLayout.h"
 #include "tools/art/Sprites.h"
 #include "tools/art/Widgets.h"
 
@@ -115,8 +115,8 @@ std::string SpaceThemeIni() {
     ini << "[Space]\n";
     ini << "Rotation=1\n";
     for (int i = 0; i < 5; ++i) {
-        ini << "Button" << i << "X=" << kMenuButtons[i].X << "\n";
-        ini << "Button" << i << "Y=" << kMenuButtons[i].Y << "\n";
+        ini << "Button" << i << "X=" << kMenuButtonPlaces[i].X << "\n";
+        ini << "Button" << i << "Y=" << kMenuButtonPlaces[i].Y << "\n";
     }
     return ini.str();
 }

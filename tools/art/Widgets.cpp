@@ -1,5 +1,6 @@
 #include "tools/art/Widgets.h"
 
+#include "game/ThemeRoles.h"
 #include "tools/art/Canvas.h"
 
 #include <cmath>
@@ -212,9 +213,6 @@ rtl::TPixels DialogPanel(int width, int height, const std::string& question) {
     c.TextCentered(width / 2.0, 150, question);
     return c.Pixels();
 }
-
-const char* const kFontCharacters = " !@#$%&\"()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                    "[\\]^_`abcdefghijklmnopqrstuvwxyz[~]{}";
 
 rtl::TPixels FontSheet(int cellWidth, int cellHeight, int baseline, int columns, int rows) {
     Canvas c(cellWidth * columns, cellHeight * rows);

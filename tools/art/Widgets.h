@@ -21,9 +21,8 @@ rtl::TPixels DepthButton(int width, int height, const std::string& label, bool s
 rtl::TPixels EditBox(int width, int height);
 rtl::TPixels DialogPanel(int width, int height, const std::string& question);
 
-// The characters of the game's bitmap font, in the order of its cells.
-extern const char* const kFontCharacters;
-// White glyphs on transparent, one per cell, columns x rows cells of the given size.
+// White glyphs on transparent, one per cell, columns x rows cells of the given size, the
+// characters of kFontCharacters in order.
 rtl::TPixels FontSheet(int cellWidth, int cellHeight, int baseline, int columns, int rows);
 
 } // namespace art

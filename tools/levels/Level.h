@@ -9,7 +9,7 @@
 // inside clear of the corner that the in-game button bar covers.
 #pragma once
 
-#include "game/GameState.h"
+#include "game/LevelFormat.h"
 
 #include <array>
 #include <stdexcept>

@@ -77,11 +77,12 @@ std::vector<std::string> CheckLevelBytes(const LevelBytes& bytes) {
         for (int y = 0; y < kBoardRows; ++y) {
             const int32_t code = data.Cells[x][y];
             const bool box = level.HasBox(x, y);
-            if (box && code != 2)
+            if (box && code != ccBox)
                 problems.push_back("the object at " + At({x, y}) + " has cell code " +
-                                   std::to_string(code) + ", not 2");
-            if (!box && code == 2)
-                problems.push_back("cell " + At({x, y}) + " has code 2 but no object");
+                                   std::to_string(code) + ", not " + std::to_string(ccBox));
+            if (!box && code == ccBox)
+                problems.push_back("cell " + At({x, y}) + " has code " + std::to_string(ccBox) +
+                                   " but no object");
         }
     }
     const std::vector<std::string> more = CheckLevel(level);

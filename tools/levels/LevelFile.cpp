@@ -12,15 +12,19 @@ namespace {
 
 constexpr char kMagic[3] = {'K', 'S', 'L'};
 
-bool OnBoard(int32_t x, int32_t y) {
-    return x >= 0 && y >= 0 && x < kBoardColumns && y < kBoardRows;
+// The game's own check of a record, with its words.
+void CheckFault(const TLevelData& data) {
+    const std::string fault = LevelFault(data);
+    if (!fault.empty())
+        throw FileError(fault);
 }
 
 } // namespace
 
 LevelBytes EncodeLevel(const Level& level) {
     if (level.Boxes.size() != level.Zones.size() || level.Boxes.size() > kMaxBoxes)
-        throw FileError("a level file holds at most 9 objects and exactly as many zones");
+        throw FileError("a level file holds at most " + std::to_string(kMaxBoxes) +
+                        " objects and exactly as many zones");
     TLevelData data{};
     std::memcpy(data.Unread1, kMagic, sizeof kMagic);
     data.Unread1[3] = kFormatVersion;
@@ -30,14 +34,16 @@ LevelBytes EncodeLevel(const Level& level) {
         data.Boxes[i] = {level.Boxes[i].X, level.Boxes[i].Y};
         data.Zones[i] = {level.Zones[i].X, level.Zones[i].Y};
     }
-    for (int x = 0; x < kBoardColumns; ++x)
-        for (int y = 0; y < kBoardRows; ++y)
-            data.Cells[x][y] = level.Walls[x][y] ? 0 : 1;
-    for (const Cell& c : level.Boxes)
-        data.Cells[c.X][c.Y] = 2;
     data.HeroX = level.Hero.X;
     data.HeroY = level.Hero.Y;
     data.BoxCount = static_cast<int32_t>(level.Boxes.size());
+    // Checked before the objects are marked in the cells, which their places index.
+    CheckFault(data);
+    for (int x = 0; x < kBoardColumns; ++x)
+        for (int y = 0; y < kBoardRows; ++y)
+            data.Cells[x][y] = level.Walls[x][y] ? ccWall : ccFloor;
+    for (const Cell& c : level.Boxes)
+        data.Cells[c.X][c.Y] = ccBox;
     LevelBytes bytes;
     std::memcpy(bytes.data(), &data, bytes.size());
     return bytes;
@@ -51,28 +57,21 @@ TLevelData ToLevelData(const LevelBytes& bytes) {
 
 Level DecodeLevel(const LevelBytes& bytes) {
     const TLevelData data = ToLevelData(bytes);
-    const int32_t count = data.BoxCount;
-    if (count < 0 || count > kMaxBoxes)
-        throw FileError("object count " + std::to_string(count) + " is outside 0..9");
-    const int32_t heroX = data.HeroX, heroY = data.HeroY;
-    if (!OnBoard(heroX, heroY))
-        throw FileError("the pusher starts off the board");
+    CheckFault(data);
     Level level;
     if (std::memcmp(data.Unread1, kMagic, sizeof kMagic) == 0) {
         const char* title = reinterpret_cast<const char*>(data.Unread1 + 4);
         level.Title = rtl::Win1252ToUtf8(std::string(title, strnlen(title, kTitleBytes)));
     }
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < data.BoxCount; ++i) {
         const TCellPos box = data.Boxes[i], zone = data.Zones[i];
-        if (!OnBoard(box.X, box.Y) || !OnBoard(zone.X, zone.Y))
-            throw FileError("object or zone " + std::to_string(i + 1) + " lies off the board");
         level.Boxes.push_back({box.X, box.Y});
         level.Zones.push_back({zone.X, zone.Y});
     }
     for (int x = 0; x < kBoardColumns; ++x)
         for (int y = 0; y < kBoardRows; ++y)
-            level.Walls[x][y] = data.Cells[x][y] == 0;
-    level.Hero = {heroX, heroY};
+            level.Walls[x][y] = data.Cells[x][y] == ccWall;
+    level.Hero = {data.HeroX, data.HeroY};
     return level;
 }
 

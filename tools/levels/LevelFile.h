@@ -1,9 +1,8 @@
 // Level files: the 952-byte image of TLevelData that the game reads in one piece.
 //
-// What the game reads: the object and zone tables, the cell codes (0 wall, 2 object, anything
-// else free; we write 1 for every free cell, the pusher's start cell and the cells outside the
-// walls included), the pusher's start and the object count. Zones and the pusher are not marked
-// in the cells.
+// What the game reads: the object and zone tables, the cell codes (game/LevelFormat.h; we write
+// ccFloor for every free cell, the pusher's start cell and the cells outside the walls included),
+// the pusher's start and the object count. Zones and the pusher are not marked in the cells.
 //
 // The 28 bytes the game never reads carry our own header, so the tools can recognise their files
 // and keep a level's title with it:
@@ -28,14 +27,15 @@ constexpr size_t kTitleBytes = 21;
 
 using LevelBytes = std::array<uint8_t, kLevelFileSize>;
 
-// A level file the tools cannot make sense of: wrong size, counts or positions out of range.
+// A level file the tools cannot make sense of: wrong size, or a record the game refuses (then
+// with the game's words for it).
 struct FileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Both refuse what the game refuses (LevelFault). What the game tolerates but a sound level must
+// not do (stray object codes, say) is left to CheckLevelBytes.
 LevelBytes EncodeLevel(const Level& level);
-// Refuses a file that would make the game index outside its tables or the board. What the game
-// tolerates but a sound level must not do (stray object codes, say) is left to CheckLevelData.
 Level DecodeLevel(const LevelBytes& bytes);
 TLevelData ToLevelData(const LevelBytes& bytes);
 

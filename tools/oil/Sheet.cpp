@@ -1,5 +1,6 @@
 #include "tools/oil/Sheet.h"
 
+#include "game/ThemeRoles.h"
 #include "tools/oil/CairoPixels.h"
 
 #include <algorithm>
@@ -112,8 +113,11 @@ rtl::TPixels ContactSheet(const std::vector<ThemePicture>& pictures, const std::
               size + " " + ShortClass(p.ClassName) + ", tile " + std::to_string(p.TileWidth) + "x" +
                   std::to_string(p.TileHeight) + ", " + KeyText(p),
               false, 11, 0.7);
+        // A theme file's pictures play the game's roles in order.
+        std::string note = i < kThemeRoleCount ? kThemeRoleNames[i] : "no role";
         if (!scaleNote.empty())
-            Label(cr, x, y + kBoxHeight + 50, scaleNote, false, 11, 0.55);
+            note += ", " + scaleNote;
+        Label(cr, x, y + kBoxHeight + 50, note, false, 11, 0.55);
     }
     cairo_destroy(cr);
     rtl::TPixels sheet = PixelsFromSurface(surface);

@@ -1,5 +1,6 @@
 // A contact sheet of a theme file for review: every picture on a checkerboard (which shows its
-// transparency), with its index, name, pixel size, class, tile size and colour key.
+// transparency), with its index, name, pixel size, class, tile size, colour key and the role it
+// plays in the game.
 #pragma once
 
 #include "platform/rtl/Pictures.h"

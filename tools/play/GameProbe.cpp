@@ -62,9 +62,9 @@ JsonValue Board(const TGameState& s) {
             const bool zone = IsZone(s.Level, count, c, r);
             const bool pusher = s.HeroCellX == c && s.HeroCellY == r;
             char ch = '-';
-            if (code == 0)
+            if (code == ccWall)
                 ch = '#';
-            else if (code == 2)
+            else if (code == ccBox)
                 ch = zone ? '*' : '$';
             else if (pusher)
                 ch = zone ? '+' : '@';

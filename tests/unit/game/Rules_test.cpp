@@ -39,7 +39,7 @@ TLevelData MakeLevel(const std::vector<std::string>& rows, std::vector<TCellPos>
     for (int r = 0; r < static_cast<int>(rows.size()); ++r)
         for (int c = 0; c < static_cast<int>(rows[static_cast<size_t>(r)].size()); ++c) {
             const char ch = rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
-            level.Cells[c][r] = ch == '#' ? 0 : (ch == '$' || ch == '*') ? 2 : 1;
+            level.Cells[c][r] = ch == '#' ? ccWall : (ch == '$' || ch == '*') ? ccBox : ccFloor;
             if (ch == '$' || ch == '*')
                 boxes.push_back({c, r});
             if (listZones && (ch == '.' || ch == '*'))
@@ -134,7 +134,7 @@ protected:
         win::SendKey(*Form, key, false);
         H.App.ProcessMessages();
         Frames(1);
-        for (int i = 0; i < 40 && Form->State.Moving; ++i)
+        for (int i = 0; i < 2 * layout::kStepsPerCell && Form->State.Moving; ++i)
             Frames(1);
     }
 
@@ -159,10 +159,11 @@ TEST_F(GameRules, PushesMoveOneObjectIntoFreeCellsOnly) {
     Press("Right");
     EXPECT_EQ(Pusher(), (TCellPos{2, 1}));
     EXPECT_EQ(Box(0), (TCellPos{3, 1}));
-    EXPECT_EQ(Cell(2, 1), 1);
-    EXPECT_EQ(Cell(3, 1), 2);
-    EXPECT_FLOAT_EQ(Form->State.BoxSprites[0]->X, 3 * 64.0f) << "the sprite ends on its cell";
-    EXPECT_FLOAT_EQ(Form->State.HeroSprite->X, 2 * 64.0f);
+    EXPECT_EQ(Cell(2, 1), ccFloor);
+    EXPECT_EQ(Cell(3, 1), ccBox);
+    EXPECT_FLOAT_EQ(Form->State.BoxSprites[0]->X, 3.0f * layout::kCell)
+        << "the sprite ends on its cell";
+    EXPECT_FLOAT_EQ(Form->State.HeroSprite->X, 2.0f * layout::kCell);
     EXPECT_EQ(History(), 2u);
 
     Press("Right"); // two objects in a row
@@ -176,7 +177,7 @@ TEST_F(GameRules, PushesMoveOneObjectIntoFreeCellsOnly) {
     Press("Left");  // a wall
     EXPECT_EQ(Pusher(), (TCellPos{1, 2}));
     EXPECT_EQ(Box(3), (TCellPos{2, 2}));
-    EXPECT_EQ(Cell(2, 2), 2);
+    EXPECT_EQ(Cell(2, 2), ccBox);
     EXPECT_EQ(History(), 4u) << "blocked moves add no entry";
     EXPECT_FALSE(Form->State.Won);
 }
@@ -194,10 +195,10 @@ TEST_F(GameRules, UndoStepsBackAcrossPushesToTheStartAndNoFurther) {
     Press("U"); // across the push: the object and both cell codes come back
     EXPECT_EQ(Pusher(), (TCellPos{1, 1}));
     EXPECT_EQ(Box(0), (TCellPos{2, 1}));
-    EXPECT_EQ(Cell(2, 1), 2);
-    EXPECT_EQ(Cell(3, 1), 1);
-    EXPECT_FLOAT_EQ(Form->State.BoxSprites[0]->X, 2 * 64.0f);
-    EXPECT_FLOAT_EQ(Form->State.HeroSprite->X, 1 * 64.0f);
+    EXPECT_EQ(Cell(2, 1), ccBox);
+    EXPECT_EQ(Cell(3, 1), ccFloor);
+    EXPECT_FLOAT_EQ(Form->State.BoxSprites[0]->X, 2.0f * layout::kCell);
+    EXPECT_FLOAT_EQ(Form->State.HeroSprite->X, 1.0f * layout::kCell);
     Press("U"); // at the start: nothing changes
     EXPECT_EQ(Form->State.UndoIndex, 0);
     EXPECT_EQ(Pusher(), (TCellPos{1, 1}));

@@ -1,11 +1,11 @@
 // The staged Space theme, read back the way the game will see it: the roles in order, the sizes
 // the screens need, the bitmap font's cells, and the theme description.
+#include "game/ScreenLayout.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Pictures.h"
 #include "platform/rtl/Streams.h"
 #include "tools/art/Mockups.h"
-#include "tools/art/ScreenLayout.h"
 #include "tools/art/SpaceTheme.h"
 #include "tools/art/Widgets.h"
 #include "tools/oil/Theme.h"
@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace art;
-using namespace art::layout;
+using namespace layout;
 
 namespace {
 
@@ -207,8 +207,8 @@ TEST(SpaceTheme, DescriptionTurnsThePusherAndPlacesTheMenuOnScreen) {
         const std::string key = "Button" + std::to_string(i);
         const int x = ini.ReadInteger("Space", key + "X", -1);
         const int y = ini.ReadInteger("Space", key + "Y", -1);
-        EXPECT_EQ(x, kMenuButtons[i].X);
-        EXPECT_EQ(y, kMenuButtons[i].Y);
+        EXPECT_EQ(x, kMenuButtonPlaces[i].X);
+        EXPECT_EQ(y, kMenuButtonPlaces[i].Y);
         EXPECT_GE(x, 0);
         EXPECT_LE(x + w, kScreenWidth);
         EXPECT_LE(y + h, kScreenHeight);

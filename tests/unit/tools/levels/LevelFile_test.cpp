@@ -65,22 +65,38 @@ TEST(LevelFile, DecodesWhatItEncodes) {
     EXPECT_EQ(back.Boxes, l.Boxes);
 }
 
-TEST(LevelFile, RefusesCountsAndPositionsTheGameWouldIndexWith) {
+TEST(LevelFile, RefusesWhatTheGameRefusesInTheGamesWords) {
     const LevelBytes good = EncodeLevel(Sample("x"));
-    auto patched = [&](size_t offset, int32_t value) {
+    const auto refusal = [&](size_t offset, int32_t value) -> std::string {
         LevelBytes b = good;
         std::memcpy(b.data() + offset, &value, 4);
-        return b;
+        try {
+            DecodeLevel(b);
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.what(), LevelFault(ToLevelData(b)));
+            return e.what();
+        }
+        return "accepted";
     };
-    EXPECT_THROW(DecodeLevel(patched(948, 10)), FileError);
-    EXPECT_THROW(DecodeLevel(patched(948, -1)), FileError);
-    EXPECT_THROW(DecodeLevel(patched(940, 16)), FileError);
-    EXPECT_THROW(DecodeLevel(patched(944, -3)), FileError);
-    EXPECT_THROW(DecodeLevel(patched(25 + 4, 12)), FileError);      // object 1 row
-    EXPECT_THROW(DecodeLevel(patched(97 + 8, 1 << 30)), FileError); // zone 2 column
+    EXPECT_EQ(refusal(948, 10), "it lists 10 objects (0 to 9 are possible)");
+    EXPECT_EQ(refusal(948, -1), "it lists -1 objects (0 to 9 are possible)");
+    EXPECT_EQ(refusal(940, 16), "the pusher starts outside the board");
+    EXPECT_EQ(refusal(944, -3), "the pusher starts outside the board");
+    EXPECT_EQ(refusal(25 + 4, 12), "object 1 lies outside the board");
+    EXPECT_EQ(refusal(97 + 8, 1 << 30), "zone 2 lies outside the board");
+
     Level tooMany = Sample("x");
     tooMany.Zones.pop_back();
     EXPECT_THROW(EncodeLevel(tooMany), FileError);
+    // Refused before its cell is marked: the place indexes the cell table.
+    Level offBoard = Sample("x");
+    offBoard.Boxes[0] = {kBoardColumns, 0};
+    try {
+        EncodeLevel(offBoard);
+        ADD_FAILURE() << "an object off the board was written";
+    } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), "object 1 lies outside the board");
+    }
 }
 
 TEST(LevelFile, ReadsOnlyWholeLevelFiles) {

@@ -1,4 +1,4 @@
-#include "game/LevelRules.h"
+#include "game/LevelFormat.h"
 
 bool OnBoard(int32_t column, int32_t row) {
     return column >= 0 && column < kBoardColumns && row >= 0 && row < kBoardRows;

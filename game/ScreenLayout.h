@@ -1,9 +1,9 @@
-// Where the game puts things on its 1024 x 768 screens, and the sizes this theme gives the
-// pictures that fill them. The backgrounds are painted around these places, the mock-ups put
-// the widgets on them, and the tests hold the pictures to them.
+// Where the game puts things on its 1024 x 768 screens, and the sizes the Space theme gives the
+// pictures that fill them. The game places its widgets and text here; the art tool paints the
+// backgrounds around these places, and its mock-ups and tests put the widgets on them.
 #pragma once
 
-namespace art::layout {
+namespace layout {
 
 struct Point {
     int X, Y;
@@ -12,12 +12,18 @@ struct Point {
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr int kCell = 64; // board cells, and the size of the four board sprites
+// A step of the pusher is animated in moves of kStepSize pixels, one per frame: a step ends
+// after kStepsPerCell of them.
+constexpr int kStepSize = 2;
+constexpr int kStepsPerCell = kCell / kStepSize;
+static_assert(kCell % kStepSize == 0, "a step must end exactly on the next cell");
 
-// Menu buttons (all five are stretched to picture 11's size; 13 is also drawn at its own size
-// as the level-selection go button, so the two share one size).
+// Menu buttons (all five are stretched to the size of rNewGameOther; rLoad is also drawn at its
+// own size as the level-selection go button, so the two share one size). The game reads their
+// places from the theme's description; these are the ones the Space theme writes there.
 constexpr int kMenuButtonWidth = 160;
 constexpr int kMenuButtonHeight = 32;
-constexpr Point kMenuButtons[5] = {{432, 318}, {432, 366}, {432, 414}, {432, 462}, {432, 510}};
+constexpr Point kMenuButtonPlaces[5] = {{432, 318}, {432, 366}, {432, 414}, {432, 462}, {432, 510}};
 
 // The one-line buttons: back, undo, restart, OK, yes, no.
 constexpr int kBarButtonWidth = 160;
@@ -63,4 +69,4 @@ constexpr int kFontBaseline = 14; // from the top of a cell
 constexpr int kFontColumns = 16;
 constexpr int kFontRows = 6;
 
-} // namespace art::layout
+} // namespace layout
