@@ -266,10 +266,10 @@ int main(int argc, char** argv) {
     if (window) {
         // SDL's OpenGL library is made unloadable too, so that the software device is what a
         // build without the device switch falls back to as well.
-        columns.push_back(MeasureStarts(argv[0], "window", "X window, soft asked",
-                                        {{"KOSMORRA_DEVICE", "soft"},
-                                         {"SDL_OPENGL_LIBRARY", "/nonexistent/libGL.so.1"}},
-                                        starts));
+        columns.push_back(MeasureStarts(
+            argv[0], "window", "X window, soft asked",
+            {{"KOSMORRA_DEVICE", "soft"}, {"SDL_OPENGL_LIBRARY", "/nonexistent/libGL.so.1"}},
+            starts));
         columns.push_back(MeasureStarts(argv[0], "window", "X window, gl asked",
                                         {{"KOSMORRA_DEVICE", "gl"}}, starts));
     }
