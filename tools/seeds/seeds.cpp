@@ -3,6 +3,7 @@
 // corpora in fuzz/corpus are this tool's output, and a test keeps them so.
 #include "platform/rtl/Pictures.h"
 #include "tools/levels/LevelFile.h"
+#include "tools/oil/HostilePictures.h"
 #include "tools/oil/Theme.h"
 
 #include <climits>
@@ -119,11 +120,17 @@ int main(int argc, char** argv) {
     Write(dir / "fuzz_pictures" / "png", Prefixed(0, png));
     Write(dir / "fuzz_pictures" / "jpeg", Prefixed(1, jpeg));
     Write(dir / "fuzz_pictures" / "bmp", Prefixed(2, bmp));
+    // Headers that claim 16384 x 16384: read for their size, never decoded.
+    Write(dir / "fuzz_pictures" / "png-huge-header", Prefixed(0, oil::HugePngHeader(16384)));
+    Write(dir / "fuzz_pictures" / "jpeg-huge-header", Prefixed(1, oil::HugeJpegHeader(16384)));
 
     WriteText(dir / "fuzz_ini" / "config", "[Options]\r\nMusic=1\r\nFull=0\r\nAntialiasing=1\r\n"
                                            "Depth=32\r\nTheme=Space\r\n");
     WriteText(dir / "fuzz_ini" / "theme", "; menu layout\n[Space]\nRotation=1\nButton0X=432\n"
                                           "Button0Y=300\nButton3Y=0x10\n");
+    // As an editor saves it: a UTF-8 byte-order mark, then CRLF lines.
+    WriteText(dir / "fuzz_ini" / "config-bom-crlf",
+              "\xEF\xBB\xBF[Options]\r\nMusic=0\r\nFull=0\r\nDepth=16\r\nTheme=Space\r\n");
     // Progress: a fresh file, one with levels 1, 2 and 50 won, a short and a long one.
     std::vector<uint8_t> progress(100, 0);
     Write(dir / "fuzz_progress_file" / "fresh", progress);

@@ -5,6 +5,7 @@
 #include "platform/rtl/Pictures.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/Headless.h"
+#include "tools/oil/HostilePictures.h"
 #include "tools/oil/Theme.h"
 
 #include <cstdlib>
@@ -86,47 +87,6 @@ protected:
                                                  << expected << " within 2 per channel";
     }
     return ::testing::AssertionSuccess();
-}
-
-// The CRC of PNG chunks (ISO 3309), so a made-up header is one libpng believes.
-uint32_t Crc32(const uint8_t* data, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void PutBE32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (24 - 8 * i));
-}
-
-// A small PNG whose (correct) header claims side x side pixels: a decoder that trusts it
-// allocates side * side * 4 bytes before it finds the data missing.
-std::vector<uint8_t> HugePngHeader(uint32_t side) {
-    std::vector<uint8_t> png = rtl::EncodePNG(Coordinates(4, 4));
-    PutBE32(png, 16, side);
-    PutBE32(png, 20, side);
-    PutBE32(png, 29, Crc32(png.data() + 12, 17)); // type and data of IHDR
-    return png;
-}
-
-// A small JPEG whose frame header claims side x side pixels; libjpeg fills what is missing
-// with grey, so a decoder that trusts it writes every one of those pixels.
-std::vector<uint8_t> HugeJpegHeader(uint16_t side) {
-    std::vector<uint8_t> jpeg = rtl::EncodeJPEG(Coordinates(16, 16), 90);
-    for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
-        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
-            // Marker, length (2), precision (1), height (2), width (2).
-            jpeg[i + 5] = jpeg[i + 7] = static_cast<uint8_t>(side >> 8);
-            jpeg[i + 6] = jpeg[i + 8] = static_cast<uint8_t>(side & 0xFF);
-            break;
-        }
-    }
-    return jpeg;
 }
 
 long PeakResidentKb() {
@@ -361,9 +321,9 @@ TEST_F(ImageListTest, APictureLargerThanAnyTextureIsNeverDecoded) {
     const long before = PeakResidentKb();
     EXPECT_EQ(List->MaxTextureSide(), 4096);
     const oil::ThemePicture hugePng{
-        "Sky", "TPNGObject", HugePngHeader(16384), 0, 0, rtl::clBlack, false, ""};
+        "Sky", "TPNGObject", oil::HugePngHeader(16384), 0, 0, rtl::clBlack, false, ""};
     const oil::ThemePicture hugeJpeg{
-        "Stars", "TJPEGImage", HugeJpegHeader(16384), 0, 0, rtl::clBlack, false, ""};
+        "Stars", "TJPEGImage", oil::HugeJpegHeader(16384), 0, 0, rtl::clBlack, false, ""};
     for (const oil::ThemePicture& huge : {hugePng, hugeJpeg}) {
         win::RecordedMessageBoxes().clear();
         const std::vector<uint8_t> theme =
@@ -386,7 +346,7 @@ TEST_F(ImageListTest, APictureLargerThanAnyTextureIsNeverDecoded) {
     // A picture file of that kind stays unread; the streamed picture serves.
     testing_support::TempDir dir;
     rtl::TMemoryStream file;
-    const std::vector<uint8_t> bytes = HugePngHeader(16384);
+    const std::vector<uint8_t> bytes = oil::HugePngHeader(16384);
     file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     file.SaveToFile(dir.File("huge.png"));
     oil::ThemePicture fromFile = Png("file", Coordinates(8, 8), 0, 0);
@@ -431,7 +391,7 @@ TEST_F(ImageListTest, PicturesTooLargeTogetherAreRefusedBeforeDecoding) {
     const long before = PeakResidentKb();
     std::vector<oil::ThemePicture> pictures;
     for (const char* name : {"a", "b", "c"})
-        pictures.push_back(oil::ThemePicture{name, "TPNGObject", HugePngHeader(4096), 0, 0,
+        pictures.push_back(oil::ThemePicture{name, "TPNGObject", oil::HugePngHeader(4096), 0, 0,
                                              rtl::clBlack, false, ""});
     const std::vector<uint8_t> bytes = oil::WriteTheme(pictures);
     rtl::TMemoryStream stream;
