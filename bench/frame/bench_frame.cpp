@@ -7,10 +7,10 @@
 // build/release/bench_frame) it measures the OpenGL device too, even where the processor draws
 // OpenGL (KOSMORRA_DEVICE=gl is set for it; the game itself would take the software device
 // there), beside a plain OpenGL program drawing the same frame on the same driver: the same
-// power-of-two textures, the same 16-bit depth buffer cleared, tested and written as the game's
-// screen has it, the frame's vertices uploaded once, one draw call per texture change, straight
-// into the window. Beside frames per second it prints the processor time a frame took in all
-// the process's threads, the driver's included: on a loaded machine the steadier figure.
+// power-of-two textures, a depth buffer (16 bits asked for) cleared, tested and written as the
+// game's screen has its own, the frame's vertices uploaded once, one draw call per texture change,
+// straight into the window. Beside frames per second it prints the processor time a frame took in
+// all the process's threads, the driver's included: on a loaded machine the steadier figure.
 // Asserts nothing.
 //
 // Usage: bench_frame [seconds per measurement, default 2]
