@@ -47,7 +47,6 @@ const char* kDrawFragmentHead = R"(#version 330 core
 noperspective in vec4 vColour;
 noperspective in vec2 vTexCoord;
 uniform sampler2D uTexture;
-uniform vec2 uLean;
 out vec4 fColour;
 void main() {
 )";
@@ -70,10 +69,7 @@ std::string StageExpression(D3DTEXTUREOP op, DWORD arg1, DWORD arg2) {
 
 std::string DrawFragmentSource(const DrawState& state) {
     std::string source = kDrawFragmentHead;
-    // Samples are taken a thousandth of a texel after the interpolated position (uLean), as on
-    // the software device, so that one falling exactly on a texel boundary belongs to the
-    // texel after it however the interpolation rounded.
-    source += state.BoundTexture ? "    vec4 texel = texture(uTexture, vTexCoord + uLean);\n"
+    source += state.BoundTexture ? "    vec4 texel = texture(uTexture, vTexCoord);\n"
                                  : "    vec4 texel = vec4(1.0);\n";
     source += "    fColour = vec4((" +
               StageExpression(state.ColorOp, state.ColorArg1, state.ColorArg2) + ").rgb, (" +
@@ -181,7 +177,7 @@ GLint Filter(D3DTEXTUREFILTERTYPE f) {
 struct GlDevice::Objects {
     struct DrawProgram {
         GLuint Name = 0;
-        GLint TargetSize = -1, Lean = -1;
+        GLint TargetSize = -1;
     };
     // By fragment shader source; made when first needed.
     std::map<std::string, DrawProgram> DrawPrograms;
@@ -195,6 +191,7 @@ struct GlDevice::Objects {
     // front one until copied back: most frames begin by clearing, and never need them.
     bool BackStale = false;
     GLint MaxTextureSize = 0;
+    bool WindowHasAlpha = true; // whether the window's pixels keep an alpha of their own
     // What the last draw left set; Drawing is false once anything else touched GL state.
     bool Drawing = false;
     DrawState Last;
@@ -353,7 +350,15 @@ bool GlDevice::Setup() {
     glDisable(GL_DITHER); // on by default in GL, off in the devices we stand in for
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    return glGetError() == GL_NO_ERROR;
+    if (glGetError() != GL_NO_ERROR)
+        return false;
+    // A single-buffered window has no back buffer to ask about; its answer is then taken as
+    // "has alpha", which only keeps presenting on the drawing path.
+    GLint windowAlpha = 8;
+    glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, GL_BACK_LEFT,
+                                          GL_FRAMEBUFFER_ATTACHMENT_ALPHA_SIZE, &windowAlpha);
+    gl.WindowHasAlpha = glGetError() != GL_NO_ERROR || windowAlpha > 0;
+    return true;
 }
 
 // ---- Targets
@@ -502,7 +507,6 @@ bool GlDevice::UseProgramFor(const DrawState& state) {
         if (!made.Name)
             return false;
         made.TargetSize = glGetUniformLocation(made.Name, "uTargetSize");
-        made.Lean = glGetUniformLocation(made.Name, "uLean");
         glUseProgram(made.Name);
         glUniform1i(glGetUniformLocation(made.Name, "uTexture"), 0);
         found = gl.DrawPrograms.emplace(source, made).first;
@@ -536,10 +540,24 @@ void GlDevice::DrawTriangleFan(const TLVertex* vertices, UINT count, const DrawS
     }
     if (gl.Runs.empty() || !(gl.Runs.back().State == state))
         gl.Runs.push_back(Objects::Run{state, gl.Batch.size(), 0});
+    // Samples are taken a thousandth of a texel after the interpolated position, as on the
+    // software device, so that one falling exactly on a texel boundary belongs to the texel
+    // after it however the interpolation rounded. Moved in the vertices, not in the shader: on
+    // a CPU rasterizer a texture coordinate computed per pixel costs every pixel.
+    float leanU = 0, leanV = 0;
+    if (state.BoundTexture) {
+        leanU = 1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Width());
+        leanV = 1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Height());
+    }
+    const auto add = [&](const TLVertex& v) {
+        gl.Batch.push_back(v);
+        gl.Batch.back().U += leanU;
+        gl.Batch.back().V += leanV;
+    };
     for (UINT i = 1; i + 1 < count; ++i) {
-        gl.Batch.push_back(vertices[0]);
-        gl.Batch.push_back(vertices[i]);
-        gl.Batch.push_back(vertices[i + 1]);
+        add(vertices[0]);
+        add(vertices[i]);
+        add(vertices[i + 1]);
     }
     gl.Runs.back().Count += 3 * (count - 2);
     if (static_cast<GLsizeiptr>((gl.Batch.size() + 3 * count) * sizeof(TLVertex)) >
@@ -564,19 +582,17 @@ void GlDevice::ApplyState(const DrawState& state) {
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
         gl.Drawing = true;
     }
-    bool switched = false;
     if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr) ||
         last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
         last.ColorArg2 != state.ColorArg2 || last.AlphaOp != state.AlphaOp ||
         last.AlphaArg1 != state.AlphaArg1 || last.AlphaArg2 != state.AlphaArg2) {
         if (fresh)
             gl.Current = nullptr; // the target's size may be new, and the present used its own
-        switched = UseProgramFor(state);
+        UseProgramFor(state);
     }
     if (state.BoundTexture) {
         // The texels were brought up to date when the draw was recorded; the texture may have
         // changed again since, for draws recorded later.
-        const unsigned previous = gl.LastTexture;
         const unsigned name = BindTexture(*state.BoundTexture, false);
         // The sampler is the device's own: what it holds is known, whatever drew last.
         if (gl.SamplerMin != Filter(state.MinFilter) || gl.SamplerMag != Filter(state.MagFilter)) {
@@ -584,12 +600,6 @@ void GlDevice::ApplyState(const DrawState& state) {
             gl.SamplerMag = Filter(state.MagFilter);
             glSamplerParameteri(gl.Sampler, GL_TEXTURE_MIN_FILTER, gl.SamplerMin);
             glSamplerParameteri(gl.Sampler, GL_TEXTURE_MAG_FILTER, gl.SamplerMag);
-        }
-        if (fresh || switched || name != previous) {
-            if (gl.Current)
-                glUniform2f(gl.Current->Lean,
-                            1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Width()),
-                            1.0f / 1024.0f / static_cast<float>(state.BoundTexture->Height()));
         }
         gl.LastTexture = name;
     }
@@ -692,9 +702,22 @@ HRESULT GlDevice::PresentFrame() {
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
     }
+    const bool gamma = !Window().Windowed() && !GammaIsIdentity();
+    // Shown at its own size, without a ramp, and with an alpha the window either ignores or
+    // that is opaque anyway, the picture is copied, turned upright on the way. A CPU rasterizer
+    // copies rows for that where drawing it would sample and write every pixel: a pass over
+    // the window that cost a quarter of the frame on llvmpipe.
+    if (p.Width == FWidth && p.Height == FHeight && !gamma &&
+        (!gl.WindowHasAlpha || !HasAlpha(FFormat))) {
+        const int bottom = height - p.Y - p.Height;
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, gl.FrontFramebuffer);
+        glBlitFramebuffer(0, 0, FWidth, FHeight, p.X, bottom + p.Height, p.X + p.Width, bottom,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        SDL_GL_SwapWindow(window);
+        return D3D_OK;
+    }
     glViewport(p.X, height - p.Y - p.Height, p.Width, p.Height);
     glUseProgram(gl.PresentProgram);
-    const bool gamma = !Window().Windowed() && !GammaIsIdentity();
     glUniform1i(gl.Gamma, gamma ? 1 : 0);
     if (gamma) {
         const D3DGAMMARAMP& ramp = GammaRamp();

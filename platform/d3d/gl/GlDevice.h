@@ -3,8 +3,9 @@
 // Stands in for a Direct3D 8 HAL device. It draws into a framebuffer object of the back
 // buffer's size and format (RGBA8, or RGB565 for a 16-bit back buffer, so every write is
 // quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
-// presents by drawing that picture into the window: stretched over the client area in a
-// window, scaled to fit and letterboxed in full screen. Draws wait in one triangle list until
+// presents by copying that picture into the window when it is shown at its own size, else by
+// drawing it: stretched over the client area in a window, scaled to fit and letterboxed in
+// full screen. Draws wait in one triangle list until
 // their result is needed; consecutive ones in the same state reach GL as one draw call.
 //
 // D3D conventions kept: pixel centres on integers (positions move half a pixel before they
