@@ -45,7 +45,10 @@ void DeviceWindow::Apply(bool windowed, UINT backBufferWidth, UINT backBufferHei
     SDL_Window* window = sdl(NativeWindow());
     if (!window)
         return;
-    const bool wasFullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0;
+    // Full screen is SDL's full-screen flag, or, where we cover the display ourselves, a window
+    // without borders (the game's window always has them otherwise).
+    const bool wasFullScreen =
+        (SDL_GetWindowFlags(window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS)) != 0;
     if (!windowed && !wasFullScreen) {
         FSaved = win::x11::Geometry{};
         if (!win::x11::RealGeometry(window, FSaved)) {
@@ -53,8 +56,17 @@ void DeviceWindow::Apply(bool windowed, UINT backBufferWidth, UINT backBufferHei
             SDL_GetWindowSize(window, &FSaved.Width, &FSaved.Height);
         }
     }
-    SDL_SetWindowFullscreen(window, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-    FUnmanaged = !win::x11::WindowManagerRunning(window);
+    FUnmanaged = win::x11::OnX11(window) && !win::x11::WindowManagerRunning(window);
+    if (FUnmanaged) {
+        // SDL's full-screen request goes to a window manager, and SDL then waits for an answer
+        // that never comes (a tenth of a second at every show and every switch). Without one,
+        // full screen is simply a window without borders over the display, placed by us below.
+        SDL_SetWindowFullscreen(window, 0);
+        SDL_SetWindowBordered(window, windowed ? SDL_TRUE : SDL_FALSE);
+    } else {
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowFullscreen(window, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
     if (!windowed) {
         CoverDisplay();
     } else if (wasFullScreen && FSaved.Width > 0) {

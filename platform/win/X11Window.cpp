@@ -50,6 +50,11 @@ bool RealGeometry(void* sdlWindow, Geometry& geometry) {
     return attributes.width > 0 && attributes.height > 0;
 }
 
+bool OnX11(void* sdlWindow) {
+    Native n;
+    return NativeOf(sdlWindow, n);
+}
+
 bool WindowManagerRunning(void* sdlWindow) {
     Native n;
     if (!NativeOf(sdlWindow, n))

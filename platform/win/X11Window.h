@@ -27,6 +27,8 @@ bool RealGeometry(void* sdlWindow, Geometry& geometry);
 
 // True when a window manager announces itself on the window's display (an EWMH manager does).
 bool WindowManagerRunning(void* sdlWindow);
+// Whether the window lives on an X server (and not on Wayland, or SDL's dummy or offscreen video).
+bool OnX11(void* sdlWindow);
 
 // Moves and sizes the window at once, waiting for the server to have done it.
 bool MoveResize(void* sdlWindow, const Geometry& geometry);
