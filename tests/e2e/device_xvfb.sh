@@ -8,7 +8,6 @@
 # Prints each run's resident size.
 set -eu
 PROGRAM="$1"
-HERE=$(dirname "$PROGRAM")
 
 GAME=$(mktemp -d)
 GAME_PID=""
@@ -20,8 +19,7 @@ cleanup() {
     rm -rf "$GAME"
 }
 trap cleanup EXIT
-cp "$PROGRAM" "$GAME/"
-cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
+stage_game "$PROGRAM" "$GAME"
 printf '[Options]\nFull=0\nMusic=0\n' > "$GAME/Config.ini"
 
 start_xvfb
@@ -36,14 +34,7 @@ run() {
     shift 2
     env "$@" "$GAME/kosmorra" 2>"$GAME/stderr" &
     GAME_PID=$!
-    WINDOW=""
-    for _ in $(seq 100); do
-        WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
-        [ -n "$WINDOW" ] && break
-        kill -0 "$GAME_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -n "$WINDOW" ] || { cat "$GAME/stderr"; echo "$NAME: no window appeared"; exit 1; }
+    wait_for_window "$GAME_PID" || { cat "$GAME/stderr"; echo "$NAME: no window appeared"; exit 1; }
     sleep 1.5
     DRIVER=no
     grep -qE 'dri/|libgallium|libLLVM' "/proc/$GAME_PID/maps" && DRIVER=yes

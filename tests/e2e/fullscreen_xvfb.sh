@@ -12,7 +12,6 @@ set -eu
 PROGRAM="$1"
 XSHOT="$2"
 MODE="${3:-bare}"
-HERE=$(dirname "$PROGRAM")
 
 GAME=$(mktemp -d)
 GAME_PID=""
@@ -26,8 +25,7 @@ cleanup() {
     rm -rf "$GAME"
 }
 trap cleanup EXIT
-cp "$PROGRAM" "$GAME/"
-cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
+stage_game "$PROGRAM" "$GAME"
 printf '[Options]\nMusic=0\n' > "$GAME/Config.ini"
 
 start_xvfb
@@ -41,13 +39,7 @@ fi
 "$GAME/kosmorra" &
 GAME_PID=$!
 
-WINDOW=""
-for _ in $(seq 100); do
-    WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
-    [ -n "$WINDOW" ] && break
-    sleep 0.1
-done
-[ -n "$WINDOW" ] || { echo "no window captioned Kosmorra appeared"; exit 1; }
+wait_for_window || { echo "no window captioned Kosmorra appeared"; exit 1; }
 sleep 2
 
 fail() {

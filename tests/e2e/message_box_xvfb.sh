@@ -11,7 +11,6 @@
 set -eu
 PROGRAM="$1"
 XSHOT="$2"
-HERE=$(dirname "$PROGRAM")
 
 GAME=$(mktemp -d)
 GAME_PID=""
@@ -28,8 +27,7 @@ cleanup() {
     rm -rf "$GAME"
 }
 trap cleanup EXIT
-cp "$PROGRAM" "$GAME/"
-cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
+stage_game "$PROGRAM" "$GAME"
 
 start_xvfb -fp built-ins
 export ASAN_OPTIONS=detect_leaks=0

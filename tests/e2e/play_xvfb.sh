@@ -9,7 +9,6 @@
 set -eu
 PROGRAM="$1"
 XSHOT="$2"
-HERE=$(dirname "$PROGRAM")
 
 GAME=$(mktemp -d)
 GAME_PID=""
@@ -23,8 +22,7 @@ cleanup() {
     rm -rf "$GAME"
 }
 trap cleanup EXIT
-cp "$PROGRAM" "$GAME/"
-cp -r "$HERE/levels" "$HERE/Themes" "$HERE/Music" "$GAME/"
+stage_game "$PROGRAM" "$GAME"
 printf '[Options]\nFull=0\nMusic=0\n' > "$GAME/Config.ini"
 
 start_xvfb
@@ -33,13 +31,7 @@ export ASAN_OPTIONS=detect_leaks=0
 "$GAME/kosmorra" &
 GAME_PID=$!
 
-WINDOW=""
-for _ in $(seq 100); do
-    WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
-    [ -n "$WINDOW" ] && break
-    sleep 0.1
-done
-[ -n "$WINDOW" ] || { echo "no window captioned Kosmorra appeared"; exit 1; }
+wait_for_window || { echo "no window captioned Kosmorra appeared"; exit 1; }
 sleep 1.5
 WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' | head -n 1)
 xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true

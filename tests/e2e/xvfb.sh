@@ -26,6 +26,29 @@ start_xvfb() {
     export SDL_VIDEODRIVER=x11
 }
 
+# stage_game PROGRAM DIR: a runnable copy of the game in DIR, the program with the levels/,
+# Themes/ and Music/ folders from beside it (the caller writes its own Config.ini).
+stage_game() {
+    cp "$1" "$2/"
+    cp -r "$(dirname "$1")/levels" "$(dirname "$1")/Themes" "$(dirname "$1")/Music" "$2/"
+}
+
+# wait_for_window [PID]: sets WINDOW to the game's visible window once it shows; false when none
+# came within 30 s (a loaded machine is slow to start a sanitized program), or when process PID
+# ended first.
+wait_for_window() {
+    WINDOW=""
+    for _ in $(seq 300); do
+        WINDOW=$(xdotool search --onlyvisible --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
+        [ -n "$WINDOW" ] && return 0
+        if [ -n "${1:-}" ] && ! kill -0 "$1" 2>/dev/null; then
+            return 1
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
 stop_xvfb() {
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
