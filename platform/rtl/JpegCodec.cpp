@@ -29,16 +29,22 @@ void OnError(j_common_ptr info) {
 
 void OnMessage(j_common_ptr) {} // warnings are not worth a line on stderr
 
-// Returns the malloc'd BGRA buffer or nullptr; width/height/message filled in.
-uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned& height,
-                    char* message) {
-    jpeg_decompress_struct info;
-    ErrorManager errors;
+// A reader whose errors come back through errors.escape (the caller's setjmp) with the text in
+// errors.message, and whose warnings are dropped.
+void PrepareReader(jpeg_decompress_struct& info, ErrorManager& errors) {
     std::memset(&info, 0, sizeof info);
     std::memset(&errors, 0, sizeof errors);
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = OnError;
     errors.base.output_message = OnMessage;
+}
+
+// Returns the malloc'd BGRA buffer or nullptr; width/height/message filled in.
+uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned& height,
+                    char* message) {
+    jpeg_decompress_struct info;
+    ErrorManager errors;
+    PrepareReader(info, errors);
     uint32_t* volatile buffer = nullptr;
     if (setjmp(errors.escape)) {
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
@@ -83,11 +89,7 @@ bool JPEGSize(const std::vector<uint8_t>& file, long long& width, long long& hei
         return false;
     jpeg_decompress_struct info;
     ErrorManager errors;
-    std::memset(&info, 0, sizeof info);
-    std::memset(&errors, 0, sizeof errors);
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = OnError;
-    errors.base.output_message = OnMessage;
+    PrepareReader(info, errors);
     if (setjmp(errors.escape)) {
         jpeg_destroy_decompress(&info);
         return false;
