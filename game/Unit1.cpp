@@ -38,62 +38,91 @@ constexpr std::array<uint8_t, TKeyboard::AssignsPropertySize> StoredKeyboardAssi
 static_assert(TForm1::kListedLevels <= 2 * layout::kLevelsPerColumn,
               "the level selection lists its levels in two columns");
 
+// The form's stored values, applied the way loading the form would apply them.
+
+void StoreScreenValues(TArvexScreen& screen) {
+    screen.Name = "ArvexScreen1";
+    screen.Pool = plManaged;
+    screen.ScaleX = 1.0f;
+    screen.ScaleY = 1.0f;
+    screen.SetRed(255);
+    screen.SetGreen(255);
+    screen.SetBlue(255);
+    screen.SetAlpha(255);
+    screen.Width = 800;
+    screen.Height = 600;
+    screen.BackBufferAccess = false;
+    screen.BBCount = 0;
+}
+
+void StoreTimerValues(TArvexTimer& timer) {
+    timer.Name = "ArvexTimer1";
+    timer.SetEnabled(false);
+    timer.SetTargetFPS(0);
+    timer.SetMinFPS(10);
+    timer.SetMaxFPS(110);
+    timer.SetFPSWarningFrames(10);
+    timer.SetLossyMode(false);
+}
+
+void StoreFontValues(TArvexBitmapFont& font) {
+    font.Name = "ArvexBitmapFont1";
+    font.SetArvexImageIndex(0);
+    font.SetRed(255);
+    font.SetGreen(255);
+    font.SetBlue(255);
+    font.SetAlpha(255);
+    font.LineSpace = 10;
+    font.ScaleX = 1.0f;
+    font.ScaleY = 1.0f;
+    font.Spacing = 0;
+    font.PositionMode = pmTopLeft;
+}
+
+// The 34 built-in pictures, in the same encoding as a theme file.
+void StoreBuiltinPictures(TArvexImageList& images) {
+    images.Name = "ArvexImageList1";
+    rtl::TMemoryStream stream;
+    const std::vector<uint8_t>& builtin = BuiltinPictureStream();
+    stream.WriteBuffer(builtin.data(), static_cast<int64_t>(builtin.size()));
+    images.ImageList().LoadFromStream(stream);
+}
+
+void StoreInputValues(TArvexInput& input) {
+    input.Name = "ArvexInput1";
+    input.Keyboard()->SetEnabled(true);
+    input.Keyboard()->SetForegroundOnly(true);
+    input.Keyboard()->SetExclusive(false);
+    rtl::TMemoryStream assigns;
+    constexpr auto stored = StoredKeyboardAssigns();
+    assigns.WriteBuffer(stored.data(), static_cast<int64_t>(stored.size()));
+    assigns.SetPosition(0);
+    input.Keyboard()->ReadBinaryProperty(TKeyboard::AssignsPropertyName, assigns);
+    input.Mouse()->SetEnabled(false);
+    input.Joystick()->SetEnabled(false);
+}
+
 } // namespace
 
 TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
-    // The form's stored values, applied the way loading the form would apply them.
     SetCaption("Kosmorra");
     // The window's client area matches the back buffer, so a windowed game shows it pixel for
     // pixel.
     SetClientSize(layout::kScreenWidth, layout::kScreenHeight);
 
     ArvexScreen1 = rtl::Create<TArvexScreen>(this);
-    ArvexScreen1->Name = "ArvexScreen1";
-    ArvexScreen1->Pool = plManaged;
-    ArvexScreen1->ScaleX = 1.0f;
-    ArvexScreen1->ScaleY = 1.0f;
-    ArvexScreen1->SetRed(255);
-    ArvexScreen1->SetGreen(255);
-    ArvexScreen1->SetBlue(255);
-    ArvexScreen1->SetAlpha(255);
-    ArvexScreen1->Width = 800;
-    ArvexScreen1->Height = 600;
-    ArvexScreen1->BackBufferAccess = false;
-    ArvexScreen1->BBCount = 0;
+    StoreScreenValues(*ArvexScreen1);
 
     ArvexTimer1 = rtl::Create<TArvexTimer>(this);
-    ArvexTimer1->Name = "ArvexTimer1";
-    ArvexTimer1->SetEnabled(false);
-    ArvexTimer1->SetTargetFPS(0);
-    ArvexTimer1->SetMinFPS(10);
-    ArvexTimer1->SetMaxFPS(110);
-    ArvexTimer1->SetFPSWarningFrames(10);
-    ArvexTimer1->SetLossyMode(false);
+    StoreTimerValues(*ArvexTimer1);
     ArvexTimer1->OnTimer = [this](rtl::TObject* sender) { ArvexTimer1Timer(sender); };
 
     ArvexBitmapFont1 = rtl::Create<TArvexBitmapFont>(this);
-    ArvexBitmapFont1->Name = "ArvexBitmapFont1";
+    StoreFontValues(*ArvexBitmapFont1);
     ArvexBitmapFont1->SetArvexScreen(ArvexScreen1);
-    ArvexBitmapFont1->SetArvexImageIndex(0);
-    ArvexBitmapFont1->SetRed(255);
-    ArvexBitmapFont1->SetGreen(255);
-    ArvexBitmapFont1->SetBlue(255);
-    ArvexBitmapFont1->SetAlpha(255);
-    ArvexBitmapFont1->LineSpace = 10;
-    ArvexBitmapFont1->ScaleX = 1.0f;
-    ArvexBitmapFont1->ScaleY = 1.0f;
-    ArvexBitmapFont1->Spacing = 0;
-    ArvexBitmapFont1->PositionMode = pmTopLeft;
 
     ArvexImageList1 = rtl::Create<TArvexImageList>(this);
-    ArvexImageList1->Name = "ArvexImageList1";
-    {
-        // The 34 built-in pictures, in the same encoding as a theme file.
-        rtl::TMemoryStream stream;
-        const std::vector<uint8_t>& builtin = BuiltinPictureStream();
-        stream.WriteBuffer(builtin.data(), static_cast<int64_t>(builtin.size()));
-        ArvexImageList1->ImageList().LoadFromStream(stream);
-    }
+    StoreBuiltinPictures(*ArvexImageList1);
     ArvexImageList1->SetArvexScreen(ArvexScreen1);
     // The font refers to the list, which exists only now.
     ArvexBitmapFont1->SetArvexImageList(ArvexImageList1);
@@ -102,19 +131,7 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
     ArvexSprite1->Name = "ArvexSprite1";
 
     ArvexInput1 = rtl::Create<TArvexInput>(this);
-    ArvexInput1->Name = "ArvexInput1";
-    ArvexInput1->Keyboard()->SetEnabled(true);
-    ArvexInput1->Keyboard()->SetForegroundOnly(true);
-    ArvexInput1->Keyboard()->SetExclusive(false);
-    {
-        rtl::TMemoryStream assigns;
-        constexpr auto stored = StoredKeyboardAssigns();
-        assigns.WriteBuffer(stored.data(), static_cast<int64_t>(stored.size()));
-        assigns.SetPosition(0);
-        ArvexInput1->Keyboard()->ReadBinaryProperty(TKeyboard::AssignsPropertyName, assigns);
-    }
-    ArvexInput1->Mouse()->SetEnabled(false);
-    ArvexInput1->Joystick()->SetEnabled(false);
+    StoreInputValues(*ArvexInput1);
     ArvexInput1->OnKeyboard = [this](rtl::TObject* sender) { ArvexInput1Keyboard(sender); };
 
     ArvexGUI1 = rtl::Create<TArvexGUI>(this);
@@ -131,20 +148,20 @@ TForm1::TForm1(rtl::TComponent* owner) : win::TForm(owner) {
 // ---- Start-up -------------------------------------------------------------------------------
 
 void TForm1::FormCreate(rtl::TObject*) {
-    // 1. The program's own cursor, as application cursor 5.
+    // The program's own cursor, as application cursor 5.
     const TBuiltinCursor& cursor = BuiltinCursor();
     win::RegisterCursor(5, win::CreateCursorFromPixels(cursor.Pixels.Argb.data(),
                                                        cursor.Pixels.Width, cursor.Pixels.Height,
                                                        cursor.HotSpotX, cursor.HotSpotY));
     SetCursor(5);
 
-    // 2, 3. The player's settings, kept open for the whole run.
+    // The player's settings, kept open for the whole run.
     const std::string folder = rtl::ProgramDir();
     State.ConfigIni = std::make_unique<rtl::TIniFile>(folder + "Config.ini");
     ReportUnreadable(*State.ConfigIni);
     State.MusicOn = State.ConfigIni->ReadBool("Options", "Music", true);
 
-    // 9. The theme's pictures come before the screen, so that the device's first textures are
+    // The theme's pictures come before the screen, so that the device's first textures are
     // the theme's own: the 34 built-in pictures, which the theme replaces anyway, are then never
     // decoded nor made into textures (that was more than half of the start-up's work). The rest
     // of the theme follows in its place below.
@@ -152,7 +169,26 @@ void TForm1::FormCreate(rtl::TObject*) {
     if (!LoadTheme(true))
         return;
 
-    // 4 .. 7. The screen.
+    InitializeScreen();
+    StartSong();
+    ReadThemeDescription(folder + "Themes/Space.ini");
+
+    // Textures (made already with the device; this attaches them) and the font.
+    ArvexImageList1->LoadTextures();
+    CreateFont();
+
+    // The marks already won, so that a win before the level selection is ever opened keeps them.
+    ReadProgress();
+
+    // The dialog's list, the menu, and the frame timer.
+    State.DialogList = new TArvexGUIList(ArvexGUI1);
+    CreateMenuGui();
+    State.ScreenState = ssMenu;
+    State.UndoIndex = 0;
+    ArvexTimer1->SetEnabled(true);
+}
+
+void TForm1::InitializeScreen() {
     ArvexScreen1->SetWindowHandle(this);
     ArvexScreen1->Width = layout::kScreenWidth;
     ArvexScreen1->Height = layout::kScreenHeight;
@@ -163,16 +199,19 @@ void TForm1::FormCreate(rtl::TObject*) {
     ArvexScreen1->Initialize();
     ArvexScreen1->SetAntialias(State.ConfigIni->ReadBool("Options", "Antialiasing", true));
     ArvexScreen1->Setbpp(State.ConfigIni->ReadInteger("Options", "Depth", 32));
+}
 
-    // 8. The song. It starts whatever the option says; the first tick stops it when it is off.
+// The song starts whatever the option says; the first tick stops it when it is off.
+void TForm1::StartSong() {
     ArvexMusic1->OpenAll();
     TSongListItem* song = ArvexMusic1->Songs()->Add();
     song->LoadFromFile("./Music/Sound.mp3");
     song->Open();
     song->Play();
+}
 
-    // 10 .. 13. The theme's description.
-    State.ThemeIni = std::make_unique<rtl::TIniFile>(folder + "Themes/Space.ini");
+void TForm1::ReadThemeDescription(const std::string& fileName) {
+    State.ThemeIni = std::make_unique<rtl::TIniFile>(fileName);
     ReportUnreadable(*State.ThemeIni);
     State.Rotation = State.ThemeIni->ReadBool(State.ThemeName, "Rotation", false);
     for (int i = 0; i < kMenuButtons; ++i) {
@@ -182,20 +221,6 @@ void TForm1::FormCreate(rtl::TObject*) {
         State.MenuButtonPos[static_cast<size_t>(i)].Y =
             State.ThemeIni->ReadInteger(State.ThemeName, key + "Y", 0);
     }
-
-    // 14, 15. Textures (made already with the device; this attaches them) and the font.
-    ArvexImageList1->LoadTextures();
-    CreateFont();
-
-    // The marks already won, so that a win before the level selection is ever opened keeps them.
-    ReadProgress();
-
-    // 16 .. 19. The dialog's list, the menu, and the frame timer.
-    State.DialogList = new TArvexGUIList(ArvexGUI1);
-    CreateMenuGui();
-    State.ScreenState = ssMenu;
-    State.UndoIndex = 0;
-    ArvexTimer1->SetEnabled(true);
 }
 
 void TForm1::ReportUnreadable(const rtl::TIniFile& ini) {

@@ -157,6 +157,15 @@ private:
     // whoever calls it.
     void EndStep();
     void HandleWin();
+    // Reads a level file over the level record (a short file fills only its length).
+    void ReadLevelRecord(const std::string& fileName);
+    // The sprites of the level just read: walls, the pusher, objects and zones.
+    void PlaceLevelSprites();
+    // Start-up: the screen and its device as the settings ask, the song, and the theme's
+    // description (rotation and the menu buttons' places).
+    void InitializeScreen();
+    void StartSong();
+    void ReadThemeDescription(const std::string& fileName);
 
     // Reads the progress file into State.Progress (creating it with zeros when it is missing);
     // false, with the reason shown, when it cannot be read.

@@ -32,66 +32,58 @@ float AngleFor(int32_t dx, int32_t dy) {
 
 void TForm1::LoadLevel(int32_t Number) {
     const std::string fileName = "./levels/Level" + std::to_string(Number) + ".sal";
-    {
-        rtl::TFileStream file(fileName, rtl::fmOpenRead);
-        if (file.Size() > kMaxLevelFileSize)
-            throw rtl::EFOpenError("Cannot open file \"" + fileName + "\". It is " +
-                                   rtl::FormatByteSize(file.Size()) +
-                                   ", more than a level file can be (" +
-                                   rtl::FormatByteSize(kMaxLevelFileSize) + " at most).");
-        // A short file fills only its length; the rest of the record keeps what it held.
-        TLevelData level = State.Level;
-        file.Read(&level, sizeof level);
-        std::memcpy(&State.Level, &level, sizeof level);
-    }
+    ReadLevelRecord(fileName);
     CheckLevel(fileName);
     EndStep();
     State.LevelNumber = Number;
     CreateGameGui();
+    PlaceLevelSprites();
+    State.UndoIndex = 0;
+    ProcUndo();
+}
 
-    for (int c = 0; c < kBoardColumns; ++c) {
-        for (int r = 0; r < kBoardRows; ++r) {
-            if (State.Level.Cells[c][r] != ccWall)
-                continue;
-            auto* wall = new TWall(ArvexSprite1);
-            wall->SetX(static_cast<float>(c * kCell));
-            wall->SetY(static_cast<float>(r * kCell));
-            wall->SetImage(Picture(rWall));
-        }
-    }
+void TForm1::ReadLevelRecord(const std::string& fileName) {
+    rtl::TFileStream file(fileName, rtl::fmOpenRead);
+    if (file.Size() > kMaxLevelFileSize)
+        throw rtl::EFOpenError("Cannot open file \"" + fileName + "\". It is " +
+                               rtl::FormatByteSize(file.Size()) +
+                               ", more than a level file can be (" +
+                               rtl::FormatByteSize(kMaxLevelFileSize) + " at most).");
+    // A short file fills only its length; the rest of the record keeps what it held.
+    TLevelData level = State.Level;
+    file.Read(&level, sizeof level);
+    std::memcpy(&State.Level, &level, sizeof level);
+}
 
-    const int32_t heroX = State.Level.HeroX;
-    const int32_t heroY = State.Level.HeroY;
+void TForm1::PlaceLevelSprites() {
+    const auto place = [this](TSprite* sprite, int32_t column, int32_t row, TThemeRole role) {
+        sprite->SetX(static_cast<float>(column * kCell));
+        sprite->SetY(static_cast<float>(row * kCell));
+        sprite->SetImage(Picture(role));
+    };
+    for (int c = 0; c < kBoardColumns; ++c)
+        for (int r = 0; r < kBoardRows; ++r)
+            if (State.Level.Cells[c][r] == ccWall)
+                place(new TWall(ArvexSprite1), c, r, rWall);
+
+    State.HeroCellX = State.Level.HeroX;
+    State.HeroCellY = State.Level.HeroY;
     State.HeroSprite = new THero(ArvexSprite1);
-    State.HeroSprite->SetX(static_cast<float>(heroX * kCell));
-    State.HeroSprite->SetY(static_cast<float>(heroY * kCell));
+    place(State.HeroSprite, State.HeroCellX, State.HeroCellY, rPusher);
     State.HeroSprite->SetZ(4);
-    State.HeroCellX = heroX;
-    State.HeroCellY = heroY;
-    State.HeroSprite->SetImage(Picture(rPusher));
     State.HeroSprite->CenterX = 0.5f;
     State.HeroSprite->CenterY = 0.5f;
 
-    State.UndoIndex = 0;
     State.BoxSprites.fill(nullptr);
     State.ZoneSprites.fill(nullptr);
-    for (int i = 0; i < State.Level.BoxCount; ++i) {
-        const TCellPos box = State.Level.Boxes[i];
-        const TCellPos zone = State.Level.Zones[i];
-        auto* boxSprite = new TBox(ArvexSprite1);
-        boxSprite->SetX(static_cast<float>(box.X * kCell));
-        boxSprite->SetY(static_cast<float>(box.Y * kCell));
-        boxSprite->SetZ(3);
-        boxSprite->SetImage(Picture(rCrate));
-        State.BoxSprites[static_cast<size_t>(i)] = boxSprite;
-        auto* zoneSprite = new TZone(ArvexSprite1);
-        zoneSprite->SetX(static_cast<float>(zone.X * kCell));
-        zoneSprite->SetY(static_cast<float>(zone.Y * kCell));
-        zoneSprite->SetZ(2);
-        zoneSprite->SetImage(Picture(rZone));
-        State.ZoneSprites[static_cast<size_t>(i)] = zoneSprite;
+    for (size_t i = 0; i < static_cast<size_t>(State.Level.BoxCount); ++i) {
+        State.BoxSprites[i] = new TBox(ArvexSprite1);
+        place(State.BoxSprites[i], State.Level.Boxes[i].X, State.Level.Boxes[i].Y, rCrate);
+        State.BoxSprites[i]->SetZ(3);
+        State.ZoneSprites[i] = new TZone(ArvexSprite1);
+        place(State.ZoneSprites[i], State.Level.Zones[i].X, State.Level.Zones[i].Y, rZone);
+        State.ZoneSprites[i]->SetZ(2);
     }
-    ProcUndo();
 }
 
 void TForm1::CheckLevel(const std::string& fileName) const {
