@@ -336,7 +336,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
         (usage & ~(D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC)) ||
         (pool == D3DPOOL_MANAGED && (usage & D3DUSAGE_DYNAMIC)))
         return D3DERR_INVALIDCALL;
-    buffer->reset(new VertexBuffer(this, length, usage, fvf, pool));
+    buffer->reset(new VertexBuffer(this, length, usage, pool));
     Register(*buffer);
     return D3D_OK;
 }

@@ -90,8 +90,8 @@ bool Texture::AnyLevelLocked() const {
 
 // ---- VertexBuffer -------------------------------------------------------------------------
 
-VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : Resource(device, D3DRTYPE_VERTEXBUFFER, usage, pool), FBytes(length, 0), FFVF(fvf) {}
+VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, D3DPOOL pool)
+    : Resource(device, D3DRTYPE_VERTEXBUFFER, usage, pool), FBytes(length, 0) {}
 
 HRESULT VertexBuffer::Lock(UINT offset, UINT size, uint8_t** data, DWORD) {
     if (!data || FLocked || offset > FBytes.size() || size > FBytes.size() - offset)

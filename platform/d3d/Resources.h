@@ -99,15 +99,14 @@ public:
     HRESULT Lock(UINT offset, UINT size, uint8_t** data, DWORD flags);
     HRESULT Unlock();
     UINT Length() const { return static_cast<UINT>(FBytes.size()); }
-    DWORD FVF() const { return FFVF; }
     bool Locked() const { return FLocked; }
     const uint8_t* Data() const { return FBytes.data(); }
 
 private:
     friend class Device;
-    VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    // The device checks the vertex format when it makes the buffer; there is only one.
+    VertexBuffer(Device* device, UINT length, DWORD usage, D3DPOOL pool);
     std::vector<uint8_t> FBytes;
-    DWORD FFVF;
     bool FLocked = false;
 };
 

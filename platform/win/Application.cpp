@@ -54,8 +54,87 @@ int ControlCharOf(int key) {
     }
 }
 
-// Window events are sent straight to the window procedure (as the system does for activation
-// and closing); input becomes posted messages, which the application's hook sees first.
+// Window events are sent straight to the window procedure, as the system does for activation
+// and closing.
+void TranslateWindowEvent(const SDL_WindowEvent& e) {
+    TForm* form = FindFormByWindowID(e.windowID);
+    if (!form)
+        return;
+    switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        SendMessage(form, WM_CLOSE, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        SendMessage(form, WM_ACTIVATEAPP, 1, 0);
+        SendMessage(form, WM_ACTIVATE, WA_ACTIVE, 0);
+        SetFocus(form);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        SendMessage(form, WM_ACTIVATE, WA_INACTIVE, 0);
+        SendMessage(form, WM_ACTIVATEAPP, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        SendMessage(form, WM_SIZE, 0, MAKELPARAM(e.data1, e.data2));
+        break;
+    default:
+        break;
+    }
+}
+
+void TranslateMouseButton(const SDL_MouseButtonEvent& e) {
+    TForm* form = FindFormByWindowID(e.windowID);
+    if (!form)
+        return;
+    const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+    // Every second click of a quick series is a double click; the one after it is a plain
+    // press again.
+    const bool dbl = down && e.clicks >= 2 && e.clicks % 2 == 0;
+    UINT msg = 0;
+    switch (e.button) {
+    case SDL_BUTTON_LEFT:
+        msg = dbl ? WM_LBUTTONDBLCLK : down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        break;
+    case SDL_BUTTON_RIGHT:
+        msg = dbl ? WM_RBUTTONDBLCLK : down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        break;
+    case SDL_BUTTON_MIDDLE:
+        msg = dbl ? WM_MBUTTONDBLCLK : down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+        break;
+    default:
+        return;
+    }
+    PostMessage(form, msg, MouseKeyFlags(SDL_GetMouseState(nullptr, nullptr)),
+                ClientPoint(form, e.x, e.y));
+}
+
+// Keys and text go to their window, or to the focused form when SDL names none.
+TForm* KeyTarget(Uint32 windowID) {
+    if (TForm* form = FindFormByWindowID(windowID))
+        return form;
+    return dynamic_cast<TForm*>(GetFocus());
+}
+
+void TranslateKey(const SDL_KeyboardEvent& e) {
+    TForm* form = KeyTarget(e.windowID);
+    if (!form)
+        return;
+    const UINT vk = VirtualKeyFromSDL(e.keysym.sym);
+    const bool down = e.type == SDL_KEYDOWN;
+    // Key-message lParam: repeat count 1, scan code, previous-state and transition bits.
+    LPARAM lParam = 1 | (static_cast<LPARAM>(e.keysym.scancode & 0xFF) << 16);
+    if (!down)
+        lParam |= static_cast<LPARAM>(3u << 30);
+    else if (e.repeat)
+        lParam |= static_cast<LPARAM>(1u << 30);
+    if (vk != 0)
+        PostMessage(form, down ? WM_KEYDOWN : WM_KEYUP, vk, lParam);
+    if (down) {
+        if (const int ch = ControlCharOf(e.keysym.sym))
+            PostMessage(form, WM_CHAR, static_cast<WPARAM>(ch), lParam);
+    }
+}
+
+// Input becomes posted messages, which the application's hook sees first.
 void Translate(const SDL_Event& e, TForm* mainForm) {
     switch (e.type) {
     case SDL_QUIT:
@@ -63,98 +142,27 @@ void Translate(const SDL_Event& e, TForm* mainForm) {
         if (mainForm)
             SendMessage(mainForm, WM_CLOSE, 0, 0);
         return;
-    case SDL_WINDOWEVENT: {
-        TForm* form = FindFormByWindowID(e.window.windowID);
-        if (!form)
-            return;
-        switch (e.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            SendMessage(form, WM_CLOSE, 0, 0);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            SendMessage(form, WM_ACTIVATEAPP, 1, 0);
-            SendMessage(form, WM_ACTIVATE, WA_ACTIVE, 0);
-            SetFocus(form);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            SendMessage(form, WM_ACTIVATE, WA_INACTIVE, 0);
-            SendMessage(form, WM_ACTIVATEAPP, 0, 0);
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            SendMessage(form, WM_SIZE, 0, MAKELPARAM(e.window.data1, e.window.data2));
-            break;
-        default:
-            break;
-        }
+    case SDL_WINDOWEVENT:
+        TranslateWindowEvent(e.window);
         return;
-    }
-    case SDL_MOUSEMOTION: {
-        TForm* form = FindFormByWindowID(e.motion.windowID);
-        if (form)
+    case SDL_MOUSEMOTION:
+        if (TForm* form = FindFormByWindowID(e.motion.windowID))
             PostMessage(form, WM_MOUSEMOVE, MouseKeyFlags(e.motion.state),
                         ClientPoint(form, e.motion.x, e.motion.y));
         return;
-    }
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        TForm* form = FindFormByWindowID(e.button.windowID);
-        if (!form)
-            return;
-        const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        // Every second click of a quick series is a double click; the one after it is a plain
-        // press again.
-        const bool dbl = down && e.button.clicks >= 2 && e.button.clicks % 2 == 0;
-        UINT msg = 0;
-        switch (e.button.button) {
-        case SDL_BUTTON_LEFT:
-            msg = dbl ? WM_LBUTTONDBLCLK : down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-            break;
-        case SDL_BUTTON_RIGHT:
-            msg = dbl ? WM_RBUTTONDBLCLK : down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-            break;
-        case SDL_BUTTON_MIDDLE:
-            msg = dbl ? WM_MBUTTONDBLCLK : down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-            break;
-        default:
-            return;
-        }
-        PostMessage(form, msg, MouseKeyFlags(SDL_GetMouseState(nullptr, nullptr)),
-                    ClientPoint(form, e.button.x, e.button.y));
+    case SDL_MOUSEBUTTONUP:
+        TranslateMouseButton(e.button);
         return;
-    }
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        TForm* form = FindFormByWindowID(e.key.windowID);
-        if (!form)
-            form = dynamic_cast<TForm*>(GetFocus());
-        if (!form)
-            return;
-        const UINT vk = VirtualKeyFromSDL(e.key.keysym.sym);
-        const bool down = e.type == SDL_KEYDOWN;
-        // Key-message lParam: repeat count 1, scan code, previous-state and transition bits.
-        LPARAM lParam = 1 | (static_cast<LPARAM>(e.key.keysym.scancode & 0xFF) << 16);
-        if (!down)
-            lParam |= static_cast<LPARAM>(3u << 30);
-        else if (e.key.repeat)
-            lParam |= static_cast<LPARAM>(1u << 30);
-        if (vk != 0)
-            PostMessage(form, down ? WM_KEYDOWN : WM_KEYUP, vk, lParam);
-        if (down) {
-            if (const int ch = ControlCharOf(e.key.keysym.sym))
-                PostMessage(form, WM_CHAR, static_cast<WPARAM>(ch), lParam);
-        }
+    case SDL_KEYUP:
+        TranslateKey(e.key);
         return;
-    }
-    case SDL_TEXTINPUT: {
-        TForm* form = FindFormByWindowID(e.text.windowID);
-        if (!form)
-            form = dynamic_cast<TForm*>(GetFocus());
-        if (!form)
-            return;
-        for (const char ch : rtl::Utf8ToWin1252(e.text.text))
-            PostMessage(form, WM_CHAR, static_cast<uint8_t>(ch), 1);
+    case SDL_TEXTINPUT:
+        if (TForm* form = KeyTarget(e.text.windowID))
+            for (const char ch : rtl::Utf8ToWin1252(e.text.text))
+                PostMessage(form, WM_CHAR, static_cast<uint8_t>(ch), 1);
         return;
-    }
     default:
         return;
     }
