@@ -198,27 +198,16 @@ private:
     int n_;
 };
 
-} // namespace
+using Cells = std::array<bool, kCells>;
 
-std::optional<Level> Generate(const GenerateOptions& o) {
-    if (o.Boxes < 1 || o.Boxes > kMaxBoxes || o.Width < 3 || o.Height < 3 || o.Width > 14 ||
-        o.Height > 10)
-        return std::nullopt;
-    Random rng(o.Seed);
-    const Floor floor = MakeRoom(o, rng);
-    if (CountFloor(floor) < o.Boxes * 2 + 2)
-        return std::nullopt;
-    const std::vector<int> zones = PlaceZones(floor, o.Boxes, rng);
-
-    // The solved board with the pusher in each part of the room the objects leave free.
+// The solved board with the pusher in each part of the room the objects leave free.
+std::vector<Position> SolvedPositions(const Floor& floor, const std::vector<int>& zones,
+                                      const Cells& onZone, int boxes) {
     Position solved{};
     std::copy(zones.begin(), zones.end(), solved.begin());
-    std::sort(solved.begin(), solved.begin() + o.Boxes);
-    std::array<bool, kCells> onZone{};
-    for (int z : zones)
-        onZone[z] = true;
-    std::vector<Position> layer;
-    std::array<bool, kCells> covered = onZone;
+    std::sort(solved.begin(), solved.begin() + boxes);
+    std::vector<Position> positions;
+    Cells covered = onZone;
     for (int c = 0; c < kCells; ++c) {
         if (!floor[c] || covered[c])
             continue;
@@ -227,10 +216,14 @@ std::optional<Level> Generate(const GenerateOptions& o) {
             covered[a] = true;
         Position p = solved;
         p[kMaxBoxes] = static_cast<uint8_t>(*std::min_element(area.begin(), area.end()));
-        layer.push_back(p);
+        positions.push_back(p);
     }
+    return positions;
+}
 
-    // How far the objects lie from the zones: each object's pushes to its nearest zone, alone.
+// How far the objects lie from the zones: each object's pushes to its nearest zone, alone
+// (-1 where no zone can be reached).
+std::array<int, kCells> PushesToZone(const Floor& floor, const std::vector<int>& zones) {
     std::array<int, kCells> toZone;
     toZone.fill(-1);
     std::vector<int> queue(zones.begin(), zones.end());
@@ -244,14 +237,14 @@ std::optional<Level> Generate(const GenerateOptions& o) {
                 queue.push_back(b + d);
             }
     }
-    auto Spread = [&](const Position& p) {
-        int sum = 0;
-        for (int i = 0; i < o.Boxes; ++i)
-            sum += toZone[p[i]];
-        return sum;
-    };
+    return toZone;
+}
 
-    // Breadth first while the positions fit, then a sample of each step onwards.
+// Pulls the objects back from the solved positions, breadth first while the positions fit,
+// then a sample of each step onwards; the deepest step reached.
+template <typename SpreadFn>
+std::vector<Position> PullBack(const Floor& floor, std::vector<Position> layer,
+                               const GenerateOptions& o, const SpreadFn& Spread, Random& rng) {
     Backward backward(floor, o.Boxes);
     std::unordered_set<Position, PositionHash> seen(layer.begin(), layer.end());
     std::vector<Position> deepest = layer, next, pulls;
@@ -277,6 +270,62 @@ std::optional<Level> Generate(const GenerateOptions& o) {
             deepest = next;
         layer.swap(next);
     }
+    return deepest;
+}
+
+// The level of a start position: walls around the floor, the pusher anywhere it can stand.
+Level MakeLevel(const Floor& floor, const Cells& onZone, const Position& start, int boxes,
+                Random& rng) {
+    Level level;
+    for (int x = 0; x < kBoardColumns; ++x)
+        for (int y = 0; y < kBoardRows; ++y) {
+            bool nearFloor = false;
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy)
+                    nearFloor |= floor[Index(x + dx, y + dy)];
+            level.Walls[x][y] = !floor[Index(x, y)] && nearFloor;
+        }
+    Cells occupied{};
+    for (int i = 0; i < boxes; ++i)
+        occupied[start[i]] = true;
+    const auto area = Area(floor, occupied, start[kMaxBoxes]);
+    const int hero = area[rng.Below(static_cast<int>(area.size()))];
+    level.Hero = {Column(hero), Row(hero)};
+    for (int x = 0; x < kBoardColumns; ++x)
+        for (int y = 0; y < kBoardRows; ++y) {
+            const int c = Index(x, y);
+            if (occupied[c])
+                level.Boxes.push_back({x, y});
+            if (onZone[c])
+                level.Zones.push_back({x, y});
+        }
+    return level;
+}
+
+} // namespace
+
+std::optional<Level> Generate(const GenerateOptions& o) {
+    if (o.Boxes < 1 || o.Boxes > kMaxBoxes || o.Width < 3 || o.Height < 3 || o.Width > 14 ||
+        o.Height > 10)
+        return std::nullopt;
+    Random rng(o.Seed);
+    const Floor floor = MakeRoom(o, rng);
+    if (CountFloor(floor) < o.Boxes * 2 + 2)
+        return std::nullopt;
+    const std::vector<int> zones = PlaceZones(floor, o.Boxes, rng);
+    Cells onZone{};
+    for (int z : zones)
+        onZone[z] = true;
+
+    const std::array<int, kCells> toZone = PushesToZone(floor, zones);
+    auto Spread = [&](const Position& p) {
+        int sum = 0;
+        for (int i = 0; i < o.Boxes; ++i)
+            sum += toZone[p[i]];
+        return sum;
+    };
+    const std::vector<Position> deepest =
+        PullBack(floor, SolvedPositions(floor, zones, onZone, o.Boxes), o, Spread, rng);
 
     // Of the deepest positions, one with the most objects off their zones.
     auto offZones = [&](const Position& p) {
@@ -296,31 +345,7 @@ std::optional<Level> Generate(const GenerateOptions& o) {
         if (offZones(p) == most && (!o.Far || Spread(p) == widest))
             best.push_back(p);
     const Position start = best[rng.Below(static_cast<int>(best.size()))];
-
-    Level level;
-    for (int x = 0; x < kBoardColumns; ++x)
-        for (int y = 0; y < kBoardRows; ++y) {
-            bool nearFloor = false;
-            for (int dx = -1; dx <= 1; ++dx)
-                for (int dy = -1; dy <= 1; ++dy)
-                    nearFloor |= floor[Index(x + dx, y + dy)];
-            level.Walls[x][y] = !floor[Index(x, y)] && nearFloor;
-        }
-    std::array<bool, kCells> occupied{};
-    for (int i = 0; i < o.Boxes; ++i)
-        occupied[start[i]] = true;
-    const auto area = Area(floor, occupied, start[kMaxBoxes]);
-    const int hero = area[rng.Below(static_cast<int>(area.size()))];
-    level.Hero = {Column(hero), Row(hero)};
-    for (int x = 0; x < kBoardColumns; ++x)
-        for (int y = 0; y < kBoardRows; ++y) {
-            const int c = Index(x, y);
-            if (occupied[c])
-                level.Boxes.push_back({x, y});
-            if (onZone[c])
-                level.Zones.push_back({x, y});
-        }
-    return level;
+    return MakeLevel(floor, onZone, start, o.Boxes, rng);
 }
 
 std::string GenerateCommand(const GenerateOptions& o) {
