@@ -43,6 +43,12 @@ constexpr int kStatusLeft[2] = {133, 574}; // where the game prints Completed / 
 constexpr int kFirstRowTop = 84;           // top of level 1 and of level 26
 constexpr int kRowPitch = 19;
 constexpr int kLevelsPerColumn = 25;
+// The status text's colour: won levels light, the others grey.
+struct Rgb {
+    int R, G, B;
+};
+constexpr Rgb kCompletedColour = {203, 223, 223};
+constexpr Rgb kIncompletedColour = {114, 114, 114};
 
 // Options.
 constexpr Point kOk = {56, 728};

@@ -373,15 +373,11 @@ void TForm1::doLoad() {
     ArvexGUI1->Draw();
     for (int n = 1; n <= kListedLevels; ++n) {
         const bool completed = State.Progress[static_cast<size_t>(n - 1)] != 0;
-        if (completed) {
-            ArvexBitmapFont1->SetRed(203);
-            ArvexBitmapFont1->SetBlue(223);
-            ArvexBitmapFont1->SetGreen(223);
-        } else {
-            ArvexBitmapFont1->SetRed(114);
-            ArvexBitmapFont1->SetBlue(114);
-            ArvexBitmapFont1->SetGreen(114);
-        }
+        const layout::Rgb colour =
+            completed ? layout::kCompletedColour : layout::kIncompletedColour;
+        ArvexBitmapFont1->SetRed(colour.R);
+        ArvexBitmapFont1->SetBlue(colour.B);
+        ArvexBitmapFont1->SetGreen(colour.G);
         const int column = (n - 1) / layout::kLevelsPerColumn;
         const int row = (n - 1) % layout::kLevelsPerColumn;
         ArvexBitmapFont1->TextOut(layout::kStatusLeft[column],
