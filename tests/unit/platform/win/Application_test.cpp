@@ -272,17 +272,25 @@ TEST_F(ApplicationTest, TimersPostWmTimerOnTheMainThreadWithoutPilingUp) {
         if (m.Msg == WM_TIMER)
             ticks.push_back(m.WParam);
     });
+    // The timer runs on SDL's timer thread, which a loaded machine may leave waiting for a
+    // while: wait for what must arrive with a generous deadline rather than a fixed pause.
+    const auto processUntil = [&](size_t count) {
+        for (int waited = 0; ticks.size() < count && waited < 5000; waited += 10) {
+            App.ProcessMessages();
+            if (ticks.size() < count)
+                SDL_Delay(10);
+        }
+    };
     ASSERT_TRUE(SetTimer(window, 7, 10));
     SDL_Delay(150); // many periods pass while nobody reads the queue
-    App.ProcessMessages();
+    processUntil(1);
     // One waiting message; on a busy machine a second may arrive while the first is handled.
     ASSERT_GE(ticks.size(), 1u);
     EXPECT_LE(ticks.size(), 2u) << "timer messages piled up";
     EXPECT_EQ(ticks[0], 7u);
     const size_t before = ticks.size();
-    SDL_Delay(40);
-    App.ProcessMessages();
-    EXPECT_GT(ticks.size(), before);
+    processUntil(before + 1);
+    EXPECT_GT(ticks.size(), before) << "the timer stopped after its first message";
     EXPECT_TRUE(KillTimer(window, 7));
     const size_t killed = ticks.size();
     SDL_Delay(40);
