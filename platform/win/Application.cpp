@@ -5,6 +5,7 @@
 #include "platform/rtl/Strings.h"
 #include "platform/win/Dialogs.h"
 #include "platform/win/Keys.h"
+#include "platform/win/MessageWindow.h"
 
 #include <SDL.h>
 #include <cstdio>
@@ -189,6 +190,7 @@ bool TApplication::Initialize() {
         return true;
     // The last window closing is a WM_CLOSE of its form, not a request to quit behind its back.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    AvoidWaylandFrameLibrary();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "Cannot start the display: %s\n", SDL_GetError());
         return false;

@@ -276,8 +276,10 @@ struct VideoUse {
     bool Ready = false;
     VideoUse() {
         Ready = SDL_WasInit(SDL_INIT_VIDEO) != 0;
-        if (!Ready)
+        if (!Ready) {
+            AvoidWaylandFrameLibrary();
             Ready = Started = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        }
     }
     ~VideoUse() {
         if (Started)
@@ -286,6 +288,10 @@ struct VideoUse {
 };
 
 } // namespace
+
+void AvoidWaylandFrameLibrary() {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0", SDL_HINT_DEFAULT);
+}
 
 int ShowMessageWindow(void* parent, const std::string& caption, const std::string& text,
                       const std::vector<MessageButton>& buttons, int defaultIndex, int escapeId,

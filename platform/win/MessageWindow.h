@@ -89,6 +89,15 @@ void PaintMessageWindow(const MessageWindowLayout& layout, const MessageWindowIn
                         uint32_t stripColor, gdi::Font& font, gdi::Font& bold,
                         gdi::Bitmap32& target);
 
+// To be called before SDL's video starts. On Wayland, SDL 2.26 with its window-frame library
+// (libdecor, used where the compositor draws no frames itself) leaves the shell's toplevel of
+// every window it destroys alive; once one of those had the keyboard, the compositor's next
+// focus change reaches the freed window inside SDL and the program crashes. A box is such a
+// window, so without this the game dies at the first click after a box. Without the library a
+// window there has no frame of SDL's drawing (the compositor may still draw one). The
+// environment (SDL_VIDEO_WAYLAND_ALLOW_LIBDECOR=1) can still ask for it.
+void AvoidWaylandFrameLibrary();
+
 // Shows the box over parent (an SDL window, may be null) and waits for the answer. -1 when it
 // cannot be shown (no video driver that a person can see, no window, no font).
 int ShowMessageWindow(void* parent, const std::string& caption, const std::string& text,

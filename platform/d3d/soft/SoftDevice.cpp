@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <algorithm>
+#include <cstring>
 
 namespace d3d {
 
@@ -17,11 +18,23 @@ struct SoftTextureData : BackendData {
 
 } // namespace
 
+bool DriverHasWindowSurface(const char* videoDriver) {
+    if (!videoDriver)
+        return false;
+    for (const char* own : {"x11", "dummy", "offscreen"})
+        if (std::strcmp(videoDriver, own) == 0)
+            return true;
+    return false;
+}
+
 SoftDevice::SoftDevice(D3DDEVTYPE type, HWND window) : Device(type, window) {
     // Our frames are made in memory: copy them into the window's own surface rather than let
     // SDL put an OpenGL renderer behind it, which would hold a context on a window the OpenGL
-    // device may want later. The environment can still say otherwise.
-    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    // device may want later. The environment can still say otherwise. Where the driver has no
+    // surface of its own (Wayland), SDL's renderer is the only way to the screen: forbidding
+    // it there leaves the window without a single frame.
+    if (DriverHasWindowSurface(SDL_GetCurrentVideoDriver()))
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
 }
 
 SoftDevice::~SoftDevice() = default;

@@ -6,7 +6,9 @@
 // buffer (see SoftRaster.h), and presents through the SDL window surface, scaled as the device
 // window places it, or nowhere when there is no window.
 //
-// Relies on: SDL2's window surface and blitter for presenting.
+// Relies on: SDL2's window surface and blitter for presenting; where the video driver has no
+// window surface of its own (Wayland), SDL makes it with a renderer of its own, OpenGL or
+// OpenGL ES, so even this device needs the GL driver there.
 // Limits: the gamma ramp is applied in full screen only, as a display's ramp would be; the
 // scaled full-screen picture uses nearest-pixel scaling.
 #pragma once
@@ -18,6 +20,10 @@
 #include <vector>
 
 namespace d3d {
+
+// Whether SDL's video driver of this name keeps window surfaces itself (X11's shared memory,
+// the headless drivers' memory); the others show them only through an SDL renderer.
+bool DriverHasWindowSurface(const char* videoDriver);
 
 class SoftDevice final : public Device {
 public:

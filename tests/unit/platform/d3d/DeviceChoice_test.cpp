@@ -1,5 +1,6 @@
 #include "platform/d3d/Direct3D8.h"
 #include "platform/d3d/gl/GlDevice.h"
+#include "platform/d3d/soft/SoftDevice.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -49,4 +50,15 @@ TEST(DeviceChoice, AGpuIsThereOnlyWithItsDeviceNode) {
     EXPECT_TRUE(GlDevice::GpuPresent(dev.c_str()));
     std::filesystem::remove_all(dev);
     EXPECT_FALSE(GlDevice::GpuPresent(dev.c_str())) << "no such folder";
+}
+
+// The software device forbids SDL's renderer behind the window surface only where the driver
+// has a surface of its own; on Wayland the renderer is the only way a frame reaches the screen.
+TEST(DeviceChoice, SoftwarePresentsThroughARendererWhereTheDriverHasNoSurface) {
+    EXPECT_TRUE(DriverHasWindowSurface("x11"));
+    EXPECT_TRUE(DriverHasWindowSurface("dummy"));
+    EXPECT_TRUE(DriverHasWindowSurface("offscreen"));
+    EXPECT_FALSE(DriverHasWindowSurface("wayland")) << "a window that never shows a frame";
+    EXPECT_FALSE(DriverHasWindowSurface("kmsdrm"));
+    EXPECT_FALSE(DriverHasWindowSurface(nullptr)) << "no video yet";
 }
