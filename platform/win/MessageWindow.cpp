@@ -380,8 +380,10 @@ int ShowMessageWindow(void* parent, const std::string& caption, const std::strin
             }
             break;
         case SDL_KEYDOWN: {
+            // A key still held from before the box opened reaches it only as repeats: a player
+            // holding Return in the game must not answer a box they have not seen.
             MessageKey key;
-            if (e.key.windowID == id && KeyOf(e.key.keysym, key)) {
+            if (e.key.windowID == id && !e.key.repeat && KeyOf(e.key.keysym, key)) {
                 answer = input.Key(key);
                 repaint = true;
             }
