@@ -9,12 +9,178 @@
 #include <SDL.h>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
+#include <mutex>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 
 namespace rtl {
 
 namespace {
+
+thread_local int tQuiet = 0;
+// Set on the threads of a decode-ahead, which never wait for their own results.
+thread_local bool tDecodingAhead = false;
+
+// A note on stderr, unless this thread is kept quiet.
+[[gnu::format(printf, 1, 2)]] void Note(const char* format, ...) {
+    if (tQuiet > 0)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+}
+
+// A picture of a TDecodeAhead. Entries are made all at once when the reading is done and never
+// move after that; only their state (and, with it, who may touch the rest) changes, under the
+// lock.
+struct TAheadEntry {
+    enum class TState {
+        Waiting,  // nobody decodes it yet
+        Decoding, // a thread of the decode-ahead decodes it, outside the lock
+        Decoded,  // Pixels hold the result
+        Failed,   // did not decode (or threw): left for the ordinary decode to report
+        Taken,    // handed over, or left to a caller to decode: freed
+    };
+    std::unique_ptr<TGraphic> Graphic;
+    TPixels Pixels;
+    TState State = TState::Waiting;
+};
+
+// The decode-ahead of the process, if one lives.
+struct TAhead {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    std::atomic<bool> Active{false}; // a TDecodeAhead lives: lookups are worth the lock
+    bool Listed = false;             // the reading is over: Entries are all there will be
+    bool Stopping = false;
+    std::vector<TAheadEntry> Entries;
+};
+
+TAhead& Ahead() {
+    static TAhead ahead;
+    return ahead;
+}
+
+// Decodes waiting entries until none is left or the decode-ahead stops.
+void DecodeWaiting() {
+    TAhead& ahead = Ahead();
+    std::unique_lock lock(ahead.Lock);
+    while (!ahead.Stopping) {
+        const auto entry =
+            std::find_if(ahead.Entries.begin(), ahead.Entries.end(), [](const TAheadEntry& e) {
+                return e.State == TAheadEntry::TState::Waiting;
+            });
+        if (entry == ahead.Entries.end())
+            return;
+        entry->State = TAheadEntry::TState::Decoding;
+        const TGraphic& graphic = *entry->Graphic;
+        lock.unlock();
+        TPixels pixels;
+        std::string error;
+        bool decoded = false;
+        try {
+            decoded = graphic.DecodeInto(pixels, error);
+        } catch (...) {
+            decoded = false; // out of memory, most likely: the ordinary decode will meet it too
+        }
+        lock.lock();
+        entry->State = decoded ? TAheadEntry::TState::Decoded : TAheadEntry::TState::Failed;
+        entry->Pixels = std::move(pixels);
+        ahead.Changed.notify_all();
+    }
+}
+
+// The first thread of a decode-ahead: reads, lists, then decodes with the others.
+// Work ahead takes what the start-up leaves of the processor, not its share of it: the thread
+// that starts the display (and the display's server) come first.
+void YieldToTheStartUp() {
+    const auto thread = static_cast<id_t>(gettid());
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, thread);
+    if (errno == 0)
+        setpriority(PRIO_PROCESS, thread, nice + 10);
+}
+
+void RunAhead(const TDecodeAhead::TReadGraphics& read, unsigned threads) {
+    tDecodingAhead = true;
+    YieldToTheStartUp();
+    TAhead& ahead = Ahead();
+    std::vector<TAheadEntry> entries;
+    try {
+        const TQuietPictures quiet;
+        for (std::unique_ptr<TGraphic>& graphic : read())
+            if (graphic && graphic->CanDecode() && !graphic->FileBytes().empty())
+                entries.push_back(
+                    TAheadEntry{std::move(graphic), {}, TAheadEntry::TState::Waiting});
+    } catch (...) {
+        entries.clear(); // whatever went wrong, the ordinary reading will say
+    }
+    {
+        const std::lock_guard lock(ahead.Lock);
+        ahead.Entries = std::move(entries);
+        ahead.Listed = true;
+    }
+    ahead.Changed.notify_all();
+
+    std::vector<std::thread> helpers;
+    try {
+        for (unsigned i = 1; i < threads && i < ahead.Entries.size(); ++i)
+            helpers.emplace_back([] {
+                tDecodingAhead = true;
+                YieldToTheStartUp();
+                DecodeWaiting();
+                // SDL (the bitmap reader) keeps per-thread data such as its error text; a
+                // thread SDL did not make must hand it back itself.
+                SDL_TLSCleanup();
+            });
+    } catch (const std::system_error&) {
+        // Fewer threads: the work is the same, only slower.
+    }
+    DecodeWaiting();
+    for (std::thread& helper : helpers)
+        helper.join();
+    SDL_TLSCleanup();
+}
+
+// The pixels decoded ahead for a graphic of this class and data, moved into pixels; false when
+// there are none and the caller must decode it itself.
+bool TakeDecodedAhead(const TGraphic& graphic, TPixels& pixels) {
+    TAhead& ahead = Ahead();
+    if (!ahead.Active || tDecodingAhead)
+        return false;
+    std::unique_lock lock(ahead.Lock);
+    ahead.Changed.wait(lock, [&] { return ahead.Listed || ahead.Stopping; });
+    const std::string className = graphic.ClassName();
+    for (;;) {
+        const auto entry =
+            std::find_if(ahead.Entries.begin(), ahead.Entries.end(), [&](const TAheadEntry& e) {
+                return e.State != TAheadEntry::TState::Taken &&
+                       e.Graphic->FileBytes() == graphic.FileBytes() &&
+                       e.Graphic->ClassName() == className;
+            });
+        if (entry == ahead.Entries.end())
+            return false;
+        if (entry->State == TAheadEntry::TState::Decoding) {
+            ahead.Changed.wait(lock);
+            continue;
+        }
+        // A waiting entry is the caller's to decode, now rather than after the others; a failed
+        // one is decoded again so that the caller says what is wrong with it.
+        const bool decoded = entry->State == TAheadEntry::TState::Decoded;
+        if (decoded)
+            pixels = std::move(entry->Pixels);
+        entry->State = TAheadEntry::TState::Taken;
+        entry->Graphic.reset();
+        entry->Pixels = TPixels();
+        return decoded;
+    }
+}
 
 std::vector<uint8_t> ReadRest(TStream& stream) {
     const int64_t left = stream.Size() - stream.Position();
@@ -45,6 +211,29 @@ void WriteSized(TStream& stream, const std::vector<uint8_t>& bytes) {
 
 } // namespace
 
+namespace codecs {
+
+bool SizePixels(TPixels& pixels, unsigned width, unsigned height) {
+    const auto powerOfTwo = [](size_t side) {
+        size_t p = 1;
+        while (p < side)
+            p *= 2;
+        return p;
+    };
+    try {
+        pixels.Argb.reserve(powerOfTwo(width) * powerOfTwo(height));
+        pixels.Argb.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        pixels = TPixels();
+        return false;
+    }
+    pixels.Width = static_cast<int>(width);
+    pixels.Height = static_cast<int>(height);
+    return true;
+}
+
+} // namespace codecs
+
 void TGraphic::LoadFromBytes(std::vector<uint8_t> file) {
     FPixels = TPixels();
     FReleased = false;
@@ -58,9 +247,11 @@ void TGraphic::EnsureDecoded() const {
         return;
     FDecoded = true;
     FReleased = false;
+    if (TakeDecodedAhead(*this, FPixels))
+        return;
     if (!Decode(FData, FPixels, FError)) {
-        std::fprintf(stderr, "%s: the picture cannot be decoded and stays empty (%s)\n",
-                     ClassName().c_str(), FError.c_str());
+        Note("%s: the picture cannot be decoded and stays empty (%s)\n", ClassName().c_str(),
+             FError.c_str());
         FData.clear();
         FPixels = TPixels();
     }
@@ -77,6 +268,19 @@ bool TGraphic::HeaderSize(long long& width, long long& height) const {
     if (FData.size() >= 3 && FData[0] == 0xFF && FData[1] == 0xD8)
         return codecs::JPEGSize(FData, width, height);
     return codecs::BMPSize(FData, width, height);
+}
+
+TPixels TGraphic::TakePixels() const {
+    EnsureDecoded();
+    TPixels pixels;
+    if (FPixels.Empty() || !CanDecode())
+        return pixels;
+    pixels.Width = FPixels.Width;
+    pixels.Height = FPixels.Height;
+    pixels.Argb.swap(FPixels.Argb);
+    FDecoded = false;
+    FReleased = true;
+    return pixels;
 }
 
 void TGraphic::ReleasePixels() const {
@@ -96,7 +300,7 @@ void TPNGObject::ReadData(TStream& stream) {
         // Not a chunk sequence we can find the end of: nothing to decode, and nothing after it
         // can be trusted either.
         LoadFromBytes({});
-        std::fprintf(stderr, "TPNGObject: the stored data is not a complete PNG file\n");
+        Note("TPNGObject: the stored data is not a complete PNG file\n");
         return;
     }
     stream.Seek(static_cast<int64_t>(length) - static_cast<int64_t>(rest.size()), soCurrent);
@@ -203,8 +407,8 @@ void TPicture::ReadData(TStream& stream) {
     if (FGraphic)
         FGraphic->ReadData(stream);
     else
-        std::fprintf(stderr, "Picture class \"%s\" is not registered: the picture stays empty\n",
-                     className.c_str());
+        Note("Picture class \"%s\" is not registered: the picture stays empty\n",
+             className.c_str());
 }
 
 void TPicture::WriteData(TStream& stream) const {
@@ -253,6 +457,53 @@ bool DecodeImage(const std::vector<uint8_t>& file, TPixels& pixels, std::string&
         return codecs::DecodeBMP(file, pixels, error);
     error = "unknown picture format";
     return false;
+}
+
+TDecodeAhead::TDecodeAhead(TReadGraphics read) {
+    TAhead& ahead = Ahead();
+    {
+        const std::lock_guard lock(ahead.Lock);
+        if (ahead.Active)
+            return;
+        ahead.Active = true;
+        ahead.Listed = false;
+        ahead.Stopping = false;
+        ahead.Entries.clear();
+    }
+    FStarted = true;
+    // One core is left to the thread that goes on starting the program.
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned threads = cores > 2 ? cores - 1 : 1;
+    try {
+        FThread = std::thread([read = std::move(read), threads] { RunAhead(read, threads); });
+    } catch (const std::system_error&) {
+        const std::lock_guard lock(ahead.Lock);
+        ahead.Listed = true; // nothing ahead: every picture is decoded the ordinary way
+    }
+}
+
+TDecodeAhead::~TDecodeAhead() {
+    if (!FStarted)
+        return;
+    TAhead& ahead = Ahead();
+    {
+        const std::lock_guard lock(ahead.Lock);
+        ahead.Stopping = true;
+    }
+    ahead.Changed.notify_all();
+    if (FThread.joinable())
+        FThread.join();
+    const std::lock_guard lock(ahead.Lock);
+    ahead.Entries.clear();
+    ahead.Active = false;
+}
+
+TQuietPictures::TQuietPictures() {
+    ++tQuiet;
+}
+
+TQuietPictures::~TQuietPictures() {
+    --tQuiet;
 }
 
 } // namespace rtl
