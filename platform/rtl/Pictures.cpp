@@ -9,14 +9,11 @@
 #include <SDL.h>
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
-#include <sys/resource.h>
 #include <thread>
-#include <unistd.h>
 
 namespace rtl {
 
@@ -97,19 +94,8 @@ void DecodeWaiting() {
 }
 
 // The first thread of a decode-ahead: reads, lists, then decodes with the others.
-// Work ahead takes what the start-up leaves of the processor, not its share of it: the thread
-// that starts the display (and the display's server) come first.
-void YieldToTheStartUp() {
-    const auto thread = static_cast<id_t>(gettid());
-    errno = 0;
-    const int nice = getpriority(PRIO_PROCESS, thread);
-    if (errno == 0)
-        setpriority(PRIO_PROCESS, thread, nice + 10);
-}
-
 void RunAhead(const TDecodeAhead::TReadGraphics& read, unsigned threads) {
     tDecodingAhead = true;
-    YieldToTheStartUp();
     TAhead& ahead = Ahead();
     std::vector<TAheadEntry> entries;
     try {
@@ -133,7 +119,6 @@ void RunAhead(const TDecodeAhead::TReadGraphics& read, unsigned threads) {
         for (unsigned i = 1; i < threads && i < ahead.Entries.size(); ++i)
             helpers.emplace_back([] {
                 tDecodingAhead = true;
-                YieldToTheStartUp();
                 DecodeWaiting();
                 // SDL (the bitmap reader) keeps per-thread data such as its error text; a
                 // thread SDL did not make must hand it back itself.
