@@ -1,7 +1,7 @@
 // The theme the player's settings name, decoded ahead while the program starts its display.
 #pragma once
 
-#include "platform/rtl/Pictures.h"
+#include "platform/rtl/DecodeAhead.h"
 
 #include <memory>
 

@@ -10,10 +10,8 @@
 #include "platform/rtl/Streams.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace rtl {
@@ -83,7 +81,7 @@ public:
     // ReleasePixels. Empty for a graphic without pixels.
     TPixels TakePixels() const;
     // Decodes the data into pixels of the caller's, leaving the graphic as it is and saying
-    // nothing: the work a TDecodeAhead thread does on a graphic of its own.
+    // nothing: the work a decode-ahead thread (DecodeAhead.h) does on a graphic of its own.
     bool DecodeInto(TPixels& pixels, std::string& error) const {
         return Decode(FData, pixels, error);
     }
@@ -102,31 +100,6 @@ protected:
 
 // Decodes every graphic that still waits for it, spread over the machine's cores.
 void DecodeInParallel(const std::vector<const TGraphic*>& graphics);
-
-// Pictures decoded ahead of need. A program that will read a file of pictures later, on its main
-// thread with all its checks and messages, can have the same pictures decoded meanwhile on
-// threads of their own: read runs on the first of them, with its notes kept quiet
-// (TQuietPictures), and returns the graphics it found. A graphic decoded later (EnsureDecoded, on
-// any thread) whose class and file bytes match one of them takes its pixels instead of decoding
-// them again, waits for one that is being decoded, and decodes one not started yet itself. What
-// fails ahead (an exception from read, a picture that does not decode) is simply not offered:
-// the ordinary decode meets it again and reports it at its own moment, so nothing the user sees
-// changes but the time it takes.
-//
-// One at a time in a process (a second one while the first lives does nothing). The destructor
-// stops the threads after the picture each is decoding, joins them and frees what was not taken.
-class TDecodeAhead {
-public:
-    using TReadGraphics = std::function<std::vector<std::unique_ptr<TGraphic>>()>;
-    explicit TDecodeAhead(TReadGraphics read);
-    ~TDecodeAhead();
-    TDecodeAhead(const TDecodeAhead&) = delete;
-    TDecodeAhead& operator=(const TDecodeAhead&) = delete;
-
-private:
-    bool FStarted = false;
-    std::thread FThread;
-};
 
 // While one lives, the notes reading and decoding pictures write on stderr are not written by
 // the thread that made it.

@@ -5,7 +5,7 @@
 // GameProbe.h for the state.
 #pragma once
 
-#include "platform/rtl/Pictures.h"
+#include "platform/rtl/DecodeAhead.h"
 #include "platform/win/Application.h"
 #include "platform/win/Clock.h"
 #include "tools/play/Json.h"

@@ -1,4 +1,4 @@
-#include "platform/rtl/Pictures.h"
+#include "platform/rtl/DecodeAhead.h"
 #include "platform/rtl/Streams.h"
 
 #include <atomic>
