@@ -11,6 +11,7 @@
 // Usage: bench_game [starts per column, default 5]
 //        bench_game --one-start headless|window   one start, its milestones on stdout (what the
 //                                                  timeline runs; also handy under a profiler)
+#include "game/ThemeAhead.h"
 #include "game/Unit1.h"
 #include "platform/d3d/Device.h"
 #include "platform/win/Application.h"
@@ -87,6 +88,7 @@ int OneStart(bool headless) {
     mark(kMilestones[0]);
     win::SetHeadless(headless);
     win::TApplication app;
+    const auto themeAhead = DecodeThemeAhead(); // as the program's main does
     if (!app.Initialize())
         return 1;
     mark(kMilestones[1]);

@@ -142,10 +142,12 @@ void TImageListItem::LoadTexture() {
 
     if (!FTexture) {
         const uint32_t key = Transparent ? (0xFF000000u | TColorToARGB(FTransparentColor, 0)) : 0;
-        const rtl::TPixels& pixels = graphic->Pixels();
+        // The texture keeps its own texels (through device resets too), so the decoded pixels
+        // become them instead of being copied and then let go.
+        rtl::TPixels pixels = graphic->TakePixels();
         const bool made = !pixels.Empty() &&
                           d3d::SUCCEEDED(d3d::D3DXCreateTextureFromPixels(
-                              FDevice, pixels.Argb.data(), static_cast<d3d::UINT>(pixels.Width),
+                              FDevice, std::move(pixels.Argb), static_cast<d3d::UINT>(pixels.Width),
                               static_cast<d3d::UINT>(pixels.Height), key, &FTexture));
         if (!made) {
             FTexture.reset();
@@ -351,8 +353,7 @@ void TImageListCollection::Assign(const TImageListCollection& source) {
     }
 }
 
-std::string TImageListCollection::Problem(int32_t maxSide, int64_t maxDecodedBytes) const {
-    std::vector<const rtl::TGraphic*> fitting;
+std::string TImageListCollection::SizeProblem(int32_t maxSide, int64_t maxDecodedBytes) const {
     int64_t decodedBytes = 0;
     for (int i = 0; i < Count(); ++i) {
         std::string why;
@@ -362,12 +363,36 @@ std::string TImageListCollection::Problem(int32_t maxSide, int64_t maxDecodedByt
         long long width = 0, height = 0;
         if (graphic && graphic->CanDecode() && graphic->HeaderSize(width, height))
             decodedBytes += static_cast<int64_t>(width) * height * 4;
-        fitting.push_back(graphic);
     }
     if (decodedBytes > maxDecodedBytes)
         return "its pictures would take " + rtl::FormatByteSize(decodedBytes) +
                " once decoded, more than such a file may (" + rtl::FormatByteSize(maxDecodedBytes) +
                " at most)";
+    return {};
+}
+
+bool TImageListCollection::ReadQuietly(rtl::TStream& stream) {
+    const rtl::TQuietPictures quiet;
+    Clear();
+    TImageListCollectionComponent carrier(nullptr);
+    carrier.List = this;
+    try {
+        stream.SetPosition(0);
+        rtl::TReader reader(stream);
+        reader.ReadRootComponent(carrier);
+        return true;
+    } catch (...) {
+        Clear();
+        return false;
+    }
+}
+
+std::string TImageListCollection::Problem(int32_t maxSide, int64_t maxDecodedBytes) const {
+    if (std::string problem = SizeProblem(maxSide, maxDecodedBytes); !problem.empty())
+        return problem;
+    std::vector<const rtl::TGraphic*> fitting;
+    for (int i = 0; i < Count(); ++i)
+        fitting.push_back(Items(i)->Picture().Graphic());
     rtl::DecodeInParallel(fitting);
     for (int i = 0; i < Count(); ++i) {
         const rtl::TGraphic* graphic = Items(i)->Picture().Graphic();

@@ -143,6 +143,13 @@ public:
     // Decodes the pictures (on every core), so loading their textures afterwards only uploads
     // them.
     std::string Problem(int32_t maxSide, int64_t maxDecodedBytes = INT64_MAX) const;
+    // What Problem finds from the pictures' headers alone, before it decodes anything.
+    std::string SizeProblem(int32_t maxSide, int64_t maxDecodedBytes = INT64_MAX) const;
+
+    // Reads a theme stream as LoadFromStream does, but without a word to anyone: false (and an
+    // empty list) when it cannot be read. It touches nothing but the stream and this list, so a
+    // list without an owner may be read on any thread, for pictures decoded ahead.
+    bool ReadQuietly(rtl::TStream& stream);
 
 private:
     TArvexImageList* FOwner;

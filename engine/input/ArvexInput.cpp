@@ -67,6 +67,11 @@ TArvexInput::~TArvexInput() {
 }
 
 void TArvexInput::Initialize() {
+    // The interface being replaced goes only once the new one is made: SDL then keeps its
+    // controller support running rather than shutting it down and searching the system's
+    // devices again for the same answer (a few milliseconds; every start makes the interface
+    // twice, at the window and at the device).
+    const std::unique_ptr<dinput::IDirectInput8> previous = std::move(FDirectInput);
     Finalize();
     DirectInput8Create(DIRECTINPUT_VERSION, IID_IDirectInput8A, FDirectInput);
     FInitialized = FDirectInput != nullptr;

@@ -4,6 +4,8 @@
 #include "platform/rtl/Files.h"
 
 #include <SDL.h>
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace d3d {
@@ -35,6 +37,52 @@ HRESULT D3DXCreateTextureFromPixels(Device* device, const uint32_t* pixels, UINT
         const uint32_t* source = pixels + static_cast<size_t>(y) * width;
         for (UINT x = 0; x < width; ++x)
             row[x] = (colorKey != 0 && source[x] == colorKey) ? 0 : source[x];
+    }
+    (*texture)->UnlockRect(0);
+    if (info) {
+        info->Width = width;
+        info->Height = height;
+    }
+    return D3D_OK;
+}
+
+HRESULT D3DXCreateTextureFromPixels(Device* device, std::vector<uint32_t>&& pixels, UINT width,
+                                    UINT height, D3DCOLOR colorKey,
+                                    std::unique_ptr<Texture>* texture, D3DXIMAGE_INFO* info) {
+    std::vector<uint32_t> texels = std::move(pixels);
+    if (!device || !texture || width == 0 || height == 0 ||
+        texels.size() != static_cast<size_t>(width) * height)
+        return D3DERR_INVALIDCALL;
+    texture->reset();
+    const UINT textureWidth = NextPowerOfTwo(width), textureHeight = NextPowerOfTwo(height);
+    // Refused before the pixels are spread over a texture no device would take.
+    D3DCAPS8 caps;
+    device->GetDeviceCaps(&caps);
+    if (textureWidth > caps.MaxTextureWidth || textureHeight > caps.MaxTextureHeight)
+        return D3DERR_INVALIDCALL;
+    texels.resize(static_cast<size_t>(textureWidth) * textureHeight);
+    // Each row moves to its place in the wider texture from the last row up: a row lands at or
+    // after where it was and after every row still to move, so nothing is overwritten before it
+    // has moved. What the picture does not cover is transparent black (the rows below it are,
+    // from the resize).
+    for (UINT y = height; y-- > 0;) {
+        uint32_t* row = texels.data() + static_cast<size_t>(y) * textureWidth;
+        if (textureWidth != width && y > 0)
+            std::memmove(row, texels.data() + static_cast<size_t>(y) * width,
+                         static_cast<size_t>(width) * sizeof(uint32_t));
+        std::fill(row + width, row + textureWidth, 0u);
+        if (colorKey != 0)
+            std::replace(row, row + width, static_cast<uint32_t>(colorKey), 0u);
+    }
+    const HRESULT hr = device->CreateTexture(textureWidth, textureHeight, 1, 0, D3DFMT_A8R8G8B8,
+                                             D3DPOOL_MANAGED, texture, &texels);
+    if (FAILED(hr))
+        return hr;
+    // Locked and unlocked as a fill is, so that the texture counts as written.
+    D3DLOCKED_RECT locked;
+    if (FAILED((*texture)->LockRect(0, &locked, nullptr, 0))) {
+        texture->reset();
+        return D3DERR_INVALIDCALL;
     }
     (*texture)->UnlockRect(0);
     if (info) {

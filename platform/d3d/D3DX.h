@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace d3d {
 
@@ -27,6 +28,14 @@ struct D3DXIMAGE_INFO {
 // D3DERR_INVALIDCALL for an empty picture or one larger than the device's largest texture.
 HRESULT D3DXCreateTextureFromPixels(Device* device, const uint32_t* pixels, UINT width, UINT height,
                                     D3DCOLOR colorKey, std::unique_ptr<Texture>* texture,
+                                    D3DXIMAGE_INFO* info = nullptr);
+
+// The same from pixels the caller gives up (pixels is left empty whatever the outcome): they
+// become the texture's texels, laid out in place, so a large picture is not copied once more.
+// A vector with room for the texture's size (rtl's decoders leave that room) is not even moved.
+HRESULT D3DXCreateTextureFromPixels(Device* device, std::vector<uint32_t>&& pixels, UINT width,
+                                    UINT height, D3DCOLOR colorKey,
+                                    std::unique_ptr<Texture>* texture,
                                     D3DXIMAGE_INFO* info = nullptr);
 
 // The smallest power of two at least value (1 for 0).

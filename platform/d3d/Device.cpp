@@ -300,7 +300,8 @@ void Device::ResourceDestroyed(Resource& resource) {
 }
 
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                              D3DPOOL pool, std::unique_ptr<Texture>* texture) {
+                              D3DPOOL pool, std::unique_ptr<Texture>* texture,
+                              std::vector<uint32_t>* level0) {
     if (!texture)
         return D3DERR_INVALIDCALL;
     texture->reset();
@@ -319,8 +320,8 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
         ++chain;
     if (levels > chain)
         return D3DERR_INVALIDCALL;
-    texture->reset(
-        new Texture(this, width, height, levels == 0 ? chain : levels, usage, format, pool));
+    texture->reset(new Texture(this, width, height, levels == 0 ? chain : levels, usage, format,
+                               pool, level0));
     Register(*texture);
     return D3D_OK;
 }

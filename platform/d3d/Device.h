@@ -111,8 +111,12 @@ public:
 
     // ---- Resources --------------------------------------------------------------------------
     // Power-of-two sides up to the maximum in the capabilities; levels 0 makes the full chain.
+    // level0, when given, is level 0's texels already in place (rows of the full width, as many
+    // words as the level takes), taken over instead of a new, cleared level (left as it was when
+    // the texture cannot be made).
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                          D3DPOOL pool, std::unique_ptr<Texture>* texture);
+                          D3DPOOL pool, std::unique_ptr<Texture>* texture,
+                          std::vector<uint32_t>* level0 = nullptr);
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                std::unique_ptr<VertexBuffer>* buffer);
     HRESULT CreateImageSurface(UINT width, UINT height, D3DFORMAT format,

@@ -27,7 +27,7 @@ Resource::~Resource() {
 // ---- Texture ------------------------------------------------------------------------------
 
 Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
-                 D3DFORMAT format, D3DPOOL pool)
+                 D3DFORMAT format, D3DPOOL pool, std::vector<uint32_t>* level0)
     : Resource(device, D3DRTYPE_TEXTURE, usage, pool), FFormat(format) {
     const int bytes = BytesPerPixel(format);
     for (UINT i = 0; i < levels; ++i) {
@@ -35,7 +35,11 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
         level.Width = width;
         level.Height = height;
         level.Pitch = static_cast<int>(width) * bytes;
-        level.Words.assign((static_cast<size_t>(level.Pitch) * height + 3) / 4, 0);
+        const size_t words = (static_cast<size_t>(level.Pitch) * height + 3) / 4;
+        if (i == 0 && level0 && level0->size() == words)
+            level.Words.swap(*level0);
+        else
+            level.Words.assign(words, 0);
         FLevels.push_back(std::move(level));
         width = width > 1 ? width / 2 : 1;
         height = height > 1 ? height / 2 : 1;

@@ -78,8 +78,9 @@ public:
 
 private:
     friend class Device;
+    // level0, when given, is level 0's storage already filled, taken instead of a new one.
     Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-            D3DPOOL pool);
+            D3DPOOL pool, std::vector<uint32_t>* level0 = nullptr);
 
     struct Level {
         UINT Width = 0;

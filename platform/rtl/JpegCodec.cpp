@@ -1,8 +1,9 @@
 // JPEG through libjpeg (the turbo build Debian ships, which can write BGRA directly).
 //
 // libjpeg reports fatal errors through a callback that must not return. We leave with longjmp
-// back into DecodeJPEG, which is why no object with a destructor may be alive between setjmp
-// and the end of decoding: the pixel buffer is plain memory, freed on every path by hand.
+// back into DecodeRaw, which is why no object with a destructor may be made between its setjmp
+// and the end of decoding: the pixels go straight into the caller's vector, which lives in the
+// caller's frame, out of the jump's way (and which the caller empties after a failure).
 #include "platform/rtl/PictureCodecs.h"
 
 #include <csetjmp>
@@ -39,18 +40,15 @@ void PrepareReader(jpeg_decompress_struct& info, ErrorManager& errors) {
     errors.base.output_message = OnMessage;
 }
 
-// Returns the malloc'd BGRA buffer or nullptr; width/height/message filled in.
-uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned& height,
-                    char* message) {
+// Decodes into pixels (BGRA words, which is ARGB in memory); false with the message filled in.
+bool DecodeRaw(const uint8_t* data, size_t size, TPixels& pixels, char* message) {
     jpeg_decompress_struct info;
     ErrorManager errors;
     PrepareReader(info, errors);
-    uint32_t* volatile buffer = nullptr;
     if (setjmp(errors.escape)) {
         std::snprintf(message, JMSG_LENGTH_MAX, "%s", errors.message);
         jpeg_destroy_decompress(&info);
-        std::free(buffer);
-        return nullptr;
+        return false;
     }
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
@@ -60,26 +58,26 @@ uint32_t* DecodeRaw(const uint8_t* data, size_t size, unsigned& width, unsigned&
         std::snprintf(message, JMSG_LENGTH_MAX, "picture size %u x %u is not accepted",
                       info.image_width, info.image_height);
         jpeg_destroy_decompress(&info);
-        return nullptr;
+        return false;
     }
     info.out_color_space = JCS_EXT_BGRA;
     jpeg_start_decompress(&info);
-    width = info.output_width;
-    height = info.output_height;
-    buffer = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(width) * height * 4));
-    if (!buffer) {
+    const unsigned width = info.output_width;
+    // Decoded in place: a buffer of our own copied over afterwards would cost the picture's
+    // size twice more in fresh memory, which is most of a large picture's decoding time.
+    if (!SizePixels(pixels, width, info.output_height)) {
         std::snprintf(message, JMSG_LENGTH_MAX, "out of memory");
         jpeg_destroy_decompress(&info);
-        return nullptr;
+        return false;
     }
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row =
-            reinterpret_cast<JSAMPROW>(buffer + static_cast<size_t>(info.output_scanline) * width);
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(
+            pixels.Argb.data() + static_cast<size_t>(info.output_scanline) * width);
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
-    return buffer;
+    return true;
 }
 
 } // namespace
@@ -108,17 +106,12 @@ bool DecodeJPEG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& 
         error = "JPEG: no data";
         return false;
     }
-    unsigned width = 0, height = 0;
     char message[JMSG_LENGTH_MAX] = {};
-    uint32_t* buffer = DecodeRaw(file.data(), file.size(), width, height, message);
-    if (!buffer) {
+    if (!DecodeRaw(file.data(), file.size(), pixels, message)) {
+        pixels = TPixels();
         error = std::string("JPEG: ") + message;
         return false;
     }
-    pixels.Width = static_cast<int>(width);
-    pixels.Height = static_cast<int>(height);
-    pixels.Argb.assign(buffer, buffer + static_cast<size_t>(width) * height);
-    std::free(buffer);
     return true;
 }
 

@@ -21,6 +21,12 @@ size_t PNGLength(const uint8_t* data, size_t size);
 
 bool SizeAcceptable(long long width, long long height, std::string& error);
 
+// Sizes pixels for a width x height picture (an accepted size), with room for it to grow in place
+// to power-of-two sides, as a texture of it does: made into one, it then needs no second copy
+// (reserved room costs no memory until it is written). False, with pixels empty, when there is
+// no memory for it; an exception must not cross a decoder's C frames.
+bool SizePixels(TPixels& pixels, unsigned width, unsigned height);
+
 // The size a file's header claims, read without decoding (and without allocating for the
 // pixels); false when the header cannot be read.
 bool PNGSize(const std::vector<uint8_t>& file, long long& width, long long& height);

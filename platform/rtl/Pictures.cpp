@@ -1,6 +1,7 @@
 #include "platform/rtl/Pictures.h"
 
 #include "platform/rtl/ComponentStream.h"
+#include "platform/rtl/DecodeAhead.h"
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/PictureCodecs.h"
@@ -9,12 +10,25 @@
 #include <SDL.h>
 #include <algorithm>
 #include <atomic>
+#include <cstdarg>
 #include <cstdio>
 #include <thread>
 
 namespace rtl {
 
 namespace {
+
+thread_local int tQuiet = 0;
+
+// A note on stderr, unless this thread is kept quiet.
+[[gnu::format(printf, 1, 2)]] void Note(const char* format, ...) {
+    if (tQuiet > 0)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+}
 
 std::vector<uint8_t> ReadRest(TStream& stream) {
     const int64_t left = stream.Size() - stream.Position();
@@ -45,6 +59,29 @@ void WriteSized(TStream& stream, const std::vector<uint8_t>& bytes) {
 
 } // namespace
 
+namespace codecs {
+
+bool SizePixels(TPixels& pixels, unsigned width, unsigned height) {
+    const auto powerOfTwo = [](size_t side) {
+        size_t p = 1;
+        while (p < side)
+            p *= 2;
+        return p;
+    };
+    try {
+        pixels.Argb.reserve(powerOfTwo(width) * powerOfTwo(height));
+        pixels.Argb.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        pixels = TPixels();
+        return false;
+    }
+    pixels.Width = static_cast<int>(width);
+    pixels.Height = static_cast<int>(height);
+    return true;
+}
+
+} // namespace codecs
+
 void TGraphic::LoadFromBytes(std::vector<uint8_t> file) {
     FPixels = TPixels();
     FReleased = false;
@@ -58,9 +95,11 @@ void TGraphic::EnsureDecoded() const {
         return;
     FDecoded = true;
     FReleased = false;
+    if (TakeDecodedAhead(*this, FPixels))
+        return;
     if (!Decode(FData, FPixels, FError)) {
-        std::fprintf(stderr, "%s: the picture cannot be decoded and stays empty (%s)\n",
-                     ClassName().c_str(), FError.c_str());
+        Note("%s: the picture cannot be decoded and stays empty (%s)\n", ClassName().c_str(),
+             FError.c_str());
         FData.clear();
         FPixels = TPixels();
     }
@@ -77,6 +116,19 @@ bool TGraphic::HeaderSize(long long& width, long long& height) const {
     if (FData.size() >= 3 && FData[0] == 0xFF && FData[1] == 0xD8)
         return codecs::JPEGSize(FData, width, height);
     return codecs::BMPSize(FData, width, height);
+}
+
+TPixels TGraphic::TakePixels() const {
+    EnsureDecoded();
+    TPixels pixels;
+    if (FPixels.Empty() || !CanDecode())
+        return pixels;
+    pixels.Width = FPixels.Width;
+    pixels.Height = FPixels.Height;
+    pixels.Argb.swap(FPixels.Argb);
+    FDecoded = false;
+    FReleased = true;
+    return pixels;
 }
 
 void TGraphic::ReleasePixels() const {
@@ -96,7 +148,7 @@ void TPNGObject::ReadData(TStream& stream) {
         // Not a chunk sequence we can find the end of: nothing to decode, and nothing after it
         // can be trusted either.
         LoadFromBytes({});
-        std::fprintf(stderr, "TPNGObject: the stored data is not a complete PNG file\n");
+        Note("TPNGObject: the stored data is not a complete PNG file\n");
         return;
     }
     stream.Seek(static_cast<int64_t>(length) - static_cast<int64_t>(rest.size()), soCurrent);
@@ -203,8 +255,8 @@ void TPicture::ReadData(TStream& stream) {
     if (FGraphic)
         FGraphic->ReadData(stream);
     else
-        std::fprintf(stderr, "Picture class \"%s\" is not registered: the picture stays empty\n",
-                     className.c_str());
+        Note("Picture class \"%s\" is not registered: the picture stays empty\n",
+             className.c_str());
 }
 
 void TPicture::WriteData(TStream& stream) const {
@@ -253,6 +305,14 @@ bool DecodeImage(const std::vector<uint8_t>& file, TPixels& pixels, std::string&
         return codecs::DecodeBMP(file, pixels, error);
     error = "unknown picture format";
     return false;
+}
+
+TQuietPictures::TQuietPictures() {
+    ++tQuiet;
+}
+
+TQuietPictures::~TQuietPictures() {
+    --tQuiet;
 }
 
 } // namespace rtl

@@ -77,6 +77,14 @@ public:
     // bytes and the size: a picture is then no bigger than its file. Asking for the pixels
     // again decodes again.
     void ReleasePixels() const;
+    // The decoded pixels, handed over rather than copied: afterwards the graphic is as after
+    // ReleasePixels. Empty for a graphic without pixels.
+    TPixels TakePixels() const;
+    // Decodes the data into pixels of the caller's, leaving the graphic as it is and saying
+    // nothing: the work a decode-ahead thread (DecodeAhead.h) does on a graphic of its own.
+    bool DecodeInto(TPixels& pixels, std::string& error) const {
+        return Decode(FData, pixels, error);
+    }
 
 protected:
     virtual bool Decode(const std::vector<uint8_t>& file, TPixels& pixels,
@@ -92,6 +100,16 @@ protected:
 
 // Decodes every graphic that still waits for it, spread over the machine's cores.
 void DecodeInParallel(const std::vector<const TGraphic*>& graphics);
+
+// While one lives, the notes reading and decoding pictures write on stderr are not written by
+// the thread that made it.
+class TQuietPictures {
+public:
+    TQuietPictures();
+    ~TQuietPictures();
+    TQuietPictures(const TQuietPictures&) = delete;
+    TQuietPictures& operator=(const TQuietPictures&) = delete;
+};
 
 class TPNGObject : public TGraphic {
 public:

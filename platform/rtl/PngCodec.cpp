@@ -64,15 +64,18 @@ bool DecodePNG(const std::vector<uint8_t>& file, TPixels& pixels, std::string& e
         return false;
     }
     image.format = PNG_FORMAT_BGRA;
-    std::vector<uint32_t> argb(static_cast<size_t>(image.width) * image.height);
-    if (!png_image_finish_read(&image, nullptr, argb.data(), 0, nullptr)) {
+    TPixels decoded;
+    if (!SizePixels(decoded, image.width, image.height)) {
+        error = "PNG: out of memory";
+        png_image_free(&image);
+        return false;
+    }
+    if (!png_image_finish_read(&image, nullptr, decoded.Argb.data(), 0, nullptr)) {
         error = std::string("PNG: ") + image.message;
         png_image_free(&image);
         return false;
     }
-    pixels.Width = static_cast<int>(image.width);
-    pixels.Height = static_cast<int>(image.height);
-    pixels.Argb = std::move(argb);
+    pixels = std::move(decoded);
     return true;
 }
 

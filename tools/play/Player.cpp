@@ -1,5 +1,6 @@
 #include "tools/play/Player.h"
 
+#include "game/ThemeAhead.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Numbers.h"
@@ -49,6 +50,7 @@ Player::Player(PlayerOptions options) : FOptions(std::move(options)) {}
 
 Player::~Player() {
     // The forms and the screen go first; the clock they read is uninstalled after them.
+    FThemeAhead.reset();
     FApp.reset();
     win::SetClock(nullptr);
     rtl::SetProgramDir("");
@@ -63,6 +65,7 @@ bool Player::Start() {
         rtl::SetProgramDir(FOptions.Root);
 
     FApp = std::make_unique<win::TApplication>();
+    FThemeAhead = DecodeThemeAhead();
     if (!FApp->Initialize())
         return false;
     FApp->Title = "Trundlo";

@@ -5,6 +5,7 @@
 // GameProbe.h for the state.
 #pragma once
 
+#include "platform/rtl/DecodeAhead.h"
 #include "platform/win/Application.h"
 #include "platform/win/Clock.h"
 #include "tools/play/Json.h"
@@ -55,6 +56,8 @@ private:
     PlayerOptions FOptions;
     win::VirtualClock FClock;
     std::unique_ptr<win::TApplication> FApp;
+    // The theme decoded ahead as the program's start does it; gone before the application.
+    std::unique_ptr<rtl::TDecodeAhead> FThemeAhead;
     TForm1* FForm = nullptr;
     long long FTicks = 0;
     bool FEnded = false;

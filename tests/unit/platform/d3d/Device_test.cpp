@@ -6,6 +6,7 @@
 #include "tests/unit/platform/d3d/DeviceRig.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace d3d;
@@ -246,6 +247,41 @@ TEST_F(DeviceTest, TexturesFromPixelsSitTopLeftInPowerOfTwoSidesWithTheKeyCleare
     EXPECT_EQ(D3DXCreateTextureFromPixels(d.get(), pixels, 5000, 1, 0, &t), D3DERR_INVALIDCALL);
     EXPECT_EQ(NextPowerOfTwo(1), 1u);
     EXPECT_EQ(NextPowerOfTwo(65), 128u);
+}
+
+TEST_F(DeviceTest, PixelsHandedOverMakeTheSameTexturesAsPixelsCopied) {
+    auto d = Rig.Make(4, 4);
+    constexpr uint32_t kKey = 0xFF102030;
+    for (const auto& [width, height] : {std::pair<UINT, UINT>{3, 2}, {5, 7}, {8, 3}, {1, 1}}) {
+        for (const bool room : {false, true}) {
+            std::vector<uint32_t> pixels;
+            if (room) // as rtl's decoders leave them: room for the texture, nothing moves
+                pixels.reserve(NextPowerOfTwo(width) * NextPowerOfTwo(height));
+            for (UINT i = 0; i < width * height; ++i)
+                pixels.push_back(i % 3 == 0 ? kKey : 0xFF000000u | (i * 0x010305));
+            std::unique_ptr<Texture> copied, handed;
+            ASSERT_EQ(
+                D3DXCreateTextureFromPixels(d.get(), pixels.data(), width, height, kKey, &copied),
+                D3D_OK);
+            ASSERT_EQ(D3DXCreateTextureFromPixels(d.get(), std::move(pixels), width, height, kKey,
+                                                  &handed),
+                      D3D_OK);
+            ASSERT_EQ(handed->Width(), copied->Width());
+            ASSERT_EQ(handed->Height(), copied->Height());
+            EXPECT_TRUE(std::equal(copied->Texels(),
+                                   copied->Texels() + copied->Width() * copied->Height(),
+                                   handed->Texels()))
+                << width << " x " << height << (room ? " with room" : "");
+            EXPECT_EQ(handed->Revision(), copied->Revision()) << "written once, as a fill is";
+        }
+    }
+    std::unique_ptr<Texture> t;
+    EXPECT_EQ(D3DXCreateTextureFromPixels(d.get(), std::vector<uint32_t>(5000), 5000, 1, 0, &t),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(D3DXCreateTextureFromPixels(d.get(), std::vector<uint32_t>(5), 3, 2, 0, &t),
+              D3DERR_INVALIDCALL)
+        << "fewer pixels than the sides say";
+    EXPECT_EQ(t, nullptr);
 }
 
 TEST_F(DeviceTest, SurfacesSaveAsBmpFiles) {

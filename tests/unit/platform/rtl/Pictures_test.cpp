@@ -87,6 +87,19 @@ TEST(Pictures, ReleasedPixelsKeepTheSizeAndComeBackDecodedAgain) {
     EXPECT_EQ(copy->Pixels().Argb, source.Argb) << "a copy made while released decodes too";
 }
 
+TEST(Pictures, TakenPixelsLeaveTheGraphicAsReleasedPixelsDo) {
+    const TPixels source = Gradient(5, 3);
+    TPNGObject png;
+    png.LoadFromBytes(EncodePNG(source));
+    const TPixels taken = png.TakePixels();
+    EXPECT_EQ(taken.Width, 5);
+    EXPECT_EQ(taken.Argb, source.Argb);
+    EXPECT_FALSE(png.Decoded());
+    EXPECT_EQ(png.Width(), 5);
+    EXPECT_EQ(png.Pixels().Argb, source.Argb) << "asked for again, they are decoded again";
+    EXPECT_TRUE(TUndecodedGraphic("TIcon").TakePixels().Empty());
+}
+
 TEST(Pictures, StoredPngIsFramedByItsOwnChunksAndTheRestStaysUnread) {
     std::vector<uint8_t> bytes = Stored("TPNGObject", EncodePNG(Gradient(3, 2)), false);
     bytes.push_back(0x42); // whatever follows the IEND chunk belongs to the next reader
