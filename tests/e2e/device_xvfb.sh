@@ -58,7 +58,7 @@ run() {
         xdotool mousemove --window "$WINDOW" 431 491
         sleep 0.2
         xdotool click 1
-        for _ in $(seq 50); do
+        for _ in $(seq 100); do
             if ! kill -0 "$GAME_PID" 2>/dev/null; then
                 STATUS=0
                 wait "$GAME_PID" || STATUS=$?

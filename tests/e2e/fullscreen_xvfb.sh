@@ -94,7 +94,7 @@ click_full 300 738 # Back: the menu
 click_full 512 526 # Exit: the question
 click_full 430 491 # Yes
 
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     if ! kill -0 "$GAME_PID" 2>/dev/null; then
         STATUS=0
         wait "$GAME_PID" || STATUS=$?

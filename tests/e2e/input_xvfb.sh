@@ -15,7 +15,7 @@ start_xvfb
 PROBE_PID=$!
 
 WINDOW=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     WINDOW=$(xdotool search --name '^Input probe$' 2>/dev/null | head -n 1 || true)
     [ -n "$WINDOW" ] && break
     sleep 0.1
@@ -48,7 +48,7 @@ sleep 0.1
 xdotool keyup Escape
 
 STATUS=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     if ! kill -0 "$PROBE_PID" 2>/dev/null; then
         STATUS=0
         wait "$PROBE_PID" || STATUS=$?

@@ -34,7 +34,7 @@ export ASAN_OPTIONS=detect_leaks=0
 
 # The newest visible window with this caption that is not the game's own 1024x768 one.
 find_box() {
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         for W in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true); do
             # A window may go between the search and this question.
             SIZE=$(xdotool getwindowgeometry --shell "$W" 2>/dev/null) || continue
@@ -52,7 +52,7 @@ find_box() {
 
 # Waits for the box to go, so the next search cannot find it again.
 gone() {
-    for _ in $(seq 50); do
+    for _ in $(seq 150); do
         xdotool getwindowname "$BOX" >/dev/null 2>&1 || return 0
         sleep 0.1
     done
@@ -69,7 +69,7 @@ click_ok() {
 }
 
 expect_exit() {
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         if ! kill -0 "$GAME_PID" 2>/dev/null; then
             STATUS=0
             wait "$GAME_PID" || STATUS=$?

@@ -63,7 +63,7 @@ click 430 491              # Yes: the menu
 hold Escape 0.1            # the exit question
 click 430 491              # Yes: the program ends
 
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     if ! kill -0 "$GAME_PID" 2>/dev/null; then
         STATUS=0
         wait "$GAME_PID" || STATUS=$?

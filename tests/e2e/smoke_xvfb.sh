@@ -15,7 +15,7 @@ start_xvfb
 GAME_PID=$!
 
 WINDOW=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     WINDOW=$(xdotool search --name '^Kosmorra$' 2>/dev/null | head -n 1 || true)
     [ -n "$WINDOW" ] && break
     sleep 0.1
@@ -30,7 +30,7 @@ echo "window $WINDOW: $(xdotool getwindowname "$WINDOW")"
 # The window may be made again while the program sets its screen up: ask whichever window
 # carries the caption now, until the program has gone.
 sleep 1
-for _ in $(seq 20); do
+for _ in $(seq 60); do
     kill -0 "$GAME_PID" 2>/dev/null || break
     for W in $(xdotool search --name '^Kosmorra$' 2>/dev/null || true); do
         "$XCLOSE" "$W" 2>/dev/null || true
@@ -39,7 +39,7 @@ for _ in $(seq 20); do
 done
 
 STATUS=0
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     if ! kill -0 "$GAME_PID" 2>/dev/null; then
         wait "$GAME_PID" || STATUS=$?
         echo "program exited with status $STATUS"
