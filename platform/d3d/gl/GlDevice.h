@@ -14,7 +14,8 @@
 // GL), WRAP addressing, point and linear filters chosen by magnification as D3D does, stage-0
 // operations in the fragment shader, the blend factor pairs as glBlendFunc, culling with the
 // winding mirrored to match, destination alpha reading as opaque for targets without alpha
-// (alpha writes are masked and the alpha channel cleared to opaque).
+// (their alpha channel is cleared to opaque and stays so: blending keeps it, and draws without
+// blending write opaque alpha).
 //
 // Relies on: an SDL window made with SDL_WINDOW_OPENGL (forms make theirs so when the driver
 // can), a 3.3 core context drawn by a GPU (a CPU rasterizer only when asked for), libepoxy for
