@@ -1,8 +1,8 @@
 // GlDevice: the hardware device, OpenGL 3.3 core through libepoxy.
 //
 // Stands in for a Direct3D 8 HAL device. It draws into a framebuffer object of the back
-// buffer's size and format (RGBA8, or RGB565 for a 16-bit back buffer, so every write is
-// quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
+// buffer's size and format (eight bits a channel, or RGB565 for a 16-bit back buffer, so every
+// write is quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
 // presents by copying that picture into the window when it is shown at its own size, else by
 // drawing it: stretched over the client area in a window, scaled to fit and letterboxed in
 // full screen. Draws wait in one triangle list until
