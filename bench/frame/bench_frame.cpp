@@ -9,9 +9,12 @@
 // there), beside a plain OpenGL program drawing the same frame on the same driver: the same
 // power-of-two textures, a depth buffer (16 bits asked for) cleared, tested and written as the
 // game's screen has its own, the frame's vertices uploaded once, one draw call per texture change,
-// straight into the window. Beside frames per second it prints the processor time a frame took in
-// all the process's threads, the driver's included: on a loaded machine the steadier figure.
-// Asserts nothing.
+// straight into the window. The plain program runs after the device, in the same process and so
+// with the heap setting the device makes (a fixed trim threshold, see GlDevice.cpp): left to
+// glibc's own, either of them may fault its frame's memory in afresh every frame or not,
+// depending on what the process freed before. Beside frames per second it prints the processor
+// time a frame took in all the process's threads, the driver's included: on a loaded machine the
+// steadier figure. Asserts nothing.
 //
 // Usage: bench_frame [seconds per measurement, default 2]
 #include "engine/display/ArvexRenderer.h"

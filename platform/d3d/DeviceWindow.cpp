@@ -147,18 +147,16 @@ bool DeviceWindow::PresentArea(int& width, int& height) {
     // SDL answers with the size it asked for; the server knows the size the window has. On X
     // the two units agree, so the same figures serve the mouse.
     CoverDisplay();
-    win::x11::Geometry real;
-    if (win::x11::RealGeometry(window, real)) {
-        width = real.Width;
-        height = real.Height;
-    } else if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) {
-        SDL_GL_GetDrawableSize(window, &width, &height);
-    } else {
-        SDL_GetWindowSizeInPixels(window, &width, &height);
+    const bool real = win::x11::RealSize(window, width, height);
+    if (!real) {
+        if (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)
+            SDL_GL_GetDrawableSize(window, &width, &height);
+        else
+            SDL_GetWindowSizeInPixels(window, &width, &height);
     }
     if (width <= 0 || height <= 0)
         return false;
-    if (real.Width > 0) {
+    if (real) {
         FAreaWidth = width;
         FAreaHeight = height;
     }

@@ -50,6 +50,21 @@ bool RealGeometry(void* sdlWindow, Geometry& geometry) {
     return attributes.width > 0 && attributes.height > 0;
 }
 
+bool RealSize(void* sdlWindow, int& width, int& height) {
+    Native n;
+    if (!NativeOf(sdlWindow, n))
+        return false;
+    ::Window root = 0;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, depth = 0;
+    if (!XGetGeometry(n.display, n.window, &root, &x, &y, &w, &h, &border, &depth) || w == 0 ||
+        h == 0)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
 bool OnX11(void* sdlWindow) {
     Native n;
     return NativeOf(sdlWindow, n);

@@ -24,6 +24,9 @@ struct Geometry {
 
 // The window's client area in display coordinates, as the server has it now.
 bool RealGeometry(void* sdlWindow, Geometry& geometry);
+// Only its size: one round trip to the server where the place takes three (asked at every
+// present, where each is felt).
+bool RealSize(void* sdlWindow, int& width, int& height);
 
 // True when a window manager announces itself on the window's display (an EWMH manager does).
 bool WindowManagerRunning(void* sdlWindow);

@@ -216,3 +216,41 @@ TEST(GlDevice, AFrameWithoutAClearKeepsWhatWasPresented) {
     EXPECT_EQ(gl.Pixels[8 * 64 + 8] & 0xF0F0F0, 0x0000F0u) << "the second frame's tile";
     EXPECT_TRUE(ImagesClose("gl_no_clear", frames(rmReference), gl, kTolerance));
 }
+
+// A target without alpha of its own keeps opaque alpha whatever is drawn into it: a translucent
+// texel drawn without blending is stored opaque, and a blend by destination alpha afterwards
+// takes the whole destination.
+TEST(GlDevice, ATargetWithoutAlphaStaysOpaqueWithAndWithoutBlending) {
+    const auto frame = [](TRenderMode mode) {
+        ScreenRig rig(mode, 64, 32);
+        EXPECT_EQ(rig.Screen->PresentParams().BackBufferFormat, d3d::D3DFMT_X8R8G8B8);
+        Image translucent;
+        translucent.Width = translucent.Height = 1;
+        translucent.Pixels = {0x40FF8000};
+        d3d::Texture* texture = rig.MakeTexture(translucent);
+        d3d::Device* device = rig.Screen->Device();
+        rig.Renderer.Activate();
+        rig.Screen->BeginScene();
+        rig.Screen->Clear(0, 0, 255, 255);
+        TileDraw t;
+        t.Texture = texture;
+        t.PictureWidth = t.PictureHeight = 16;
+        t.BlendMode = -1;
+        device->SetRenderState(d3d::D3DRS_ALPHABLENDENABLE, 0);
+        DrawTile(rig, t);
+        device->SetRenderState(d3d::D3DRS_ALPHABLENDENABLE, 1);
+        device->SetRenderState(d3d::D3DRS_SRCBLEND, d3d::D3DBLEND_ZERO);
+        device->SetRenderState(d3d::D3DRS_DESTBLEND, d3d::D3DBLEND_DESTALPHA);
+        t.PictureWidth = 48;
+        DrawTile(rig, t);
+        rig.Screen->EndScene();
+        return rig.BackBuffer();
+    };
+    const Image gl = frame(rmHardware);
+    ASSERT_EQ(gl.Pixels.size(), 64u * 32u);
+    // The texel tinted by the engine's 254.
+    EXPECT_EQ(gl.Pixels[8 * 64 + 8] & 0xFFF0F0F0, 0xFFF07000u)
+        << "drawn without blending, kept whole by the blend";
+    EXPECT_EQ(gl.Pixels[8 * 64 + 40], 0xFF0000FFu) << "the clear, kept by the blend";
+    EXPECT_TRUE(ImagesClose("gl_opaque_alpha", frame(rmReference), gl, kTolerance));
+}

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <epoxy/gl.h>
 #include <filesystem>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <map>
 #include <string>
 #include <utility>
@@ -52,6 +55,20 @@ GLenum BlendFactor(D3DBLEND factor) {
 
 GLint Filter(D3DTEXTUREFILTERTYPE f) {
     return f == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
+}
+
+// The driver builds each frame in freshly allocated memory and frees it once the frame is
+// drawn (llvmpipe: 6 to 8 MB for the game's screen). glibc gives the top of the heap back to
+// the system once more than its trim threshold lies free there, a threshold it raises by
+// itself only to twice the largest block it ever mapped; frames of about that size then had
+// their memory mapped, zeroed and faulted in again every time, which cost llvmpipe 2.5 ms of a
+// 14 ms frame, depending on what the process happened to free before. A fixed threshold well
+// above a frame's needs keeps that memory in the heap. Blocks large enough to be mapped on
+// their own (pictures, read-backs) still go back when freed.
+void KeepFrameMemory() {
+#if defined(__GLIBC__)
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+#endif
 }
 
 } // namespace
@@ -158,6 +175,7 @@ std::unique_ptr<GlDevice> GlDevice::Create(HWND window, bool acceptCpuRenderer) 
         form->RemakeWithoutOpenGL();
         return nullptr;
     }
+    KeepFrameMemory();
     return device;
 }
 
@@ -276,10 +294,24 @@ HRESULT GlDevice::MakeTargets(const D3DPRESENT_PARAMETERS& params) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        if (sixteen)
+        if (sixteen) {
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB565, FWidth, FHeight, 0, GL_RGB,
                          GL_UNSIGNED_SHORT_5_6_5, nullptr);
-        else
+            return;
+        }
+        // Unsized, so that the driver may keep the channels in the order the pixels come in,
+        // B, G, R, A: the window's own order on Mesa, which then presents by copying rows.
+        // Asked for as RGBA8 it stores R first, and every present became a drawing pass over
+        // the window (3.4 ms of a frame's 14 on llvmpipe). Any other choice than eight bits a
+        // channel is not taken.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, FWidth, FHeight, 0, GL_BGRA,
+                     GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        GLint bits[4] = {};
+        const GLenum channels[4] = {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE,
+                                    GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE};
+        for (int i = 0; i < 4; ++i)
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, channels[i], &bits[i]);
+        if (std::any_of(bits, bits + 4, [](GLint b) { return b != 8; }))
             glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, FWidth, FHeight, 0, GL_BGRA,
                          GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
     };
@@ -326,7 +358,6 @@ void GlDevice::ClearTargets(DWORD flags, D3DCOLOR color, float z) {
         const float alpha = FFormat == D3DFMT_A8R8G8B8 ? ((color >> 24) & 0xFF) / 255.0f : 1.0f;
         glClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
                      (color & 0xFF) / 255.0f, alpha);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         bits |= GL_COLOR_BUFFER_BIT;
     }
     if ((flags & D3DCLEAR_ZBUFFER) && FGl->Depth) {
@@ -459,13 +490,13 @@ void GlDevice::ApplyState(const DrawState& state) {
         glBindVertexArray(gl.Vao);
         glBindBuffer(GL_ARRAY_BUFFER, gl.Vbo);
         glFrontFace(GL_CCW);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, state.TargetHasAlpha ? GL_TRUE : GL_FALSE);
         gl.Drawing = true;
     }
     if (fresh || (last.BoundTexture != nullptr) != (state.BoundTexture != nullptr) ||
         last.ColorOp != state.ColorOp || last.ColorArg1 != state.ColorArg1 ||
         last.ColorArg2 != state.ColorArg2 || last.AlphaOp != state.AlphaOp ||
-        last.AlphaArg1 != state.AlphaArg1 || last.AlphaArg2 != state.AlphaArg2) {
+        last.AlphaArg1 != state.AlphaArg1 || last.AlphaArg2 != state.AlphaArg2 ||
+        last.BlendEnable != state.BlendEnable || last.TargetHasAlpha != state.TargetHasAlpha) {
         if (fresh)
             gl.Current = nullptr; // the target's size may be new, and the present used its own
         UseProgramFor(state);
@@ -489,8 +520,17 @@ void GlDevice::ApplyState(const DrawState& state) {
         else
             glDisable(GL_BLEND);
     }
-    if (fresh || last.SrcBlend != state.SrcBlend || last.DestBlend != state.DestBlend)
-        glBlendFunc(BlendFactor(state.SrcBlend), BlendFactor(state.DestBlend));
+    if (fresh || last.SrcBlend != state.SrcBlend || last.DestBlend != state.DestBlend ||
+        last.TargetHasAlpha != state.TargetHasAlpha) {
+        // A target without alpha keeps the opaque alpha it was cleared to: blending leaves it
+        // as it is, and draws without blending write it opaque (their shader does). Cheaper on
+        // a CPU rasterizer than masking alpha writes, which merges every written pixel.
+        if (state.TargetHasAlpha)
+            glBlendFunc(BlendFactor(state.SrcBlend), BlendFactor(state.DestBlend));
+        else
+            glBlendFuncSeparate(BlendFactor(state.SrcBlend), BlendFactor(state.DestBlend), GL_ZERO,
+                                GL_ONE);
+    }
     if (fresh || last.DepthTest != state.DepthTest || last.DepthWrite != state.DepthWrite) {
         if (state.DepthTest)
             glEnable(GL_DEPTH_TEST);
@@ -574,7 +614,6 @@ HRESULT GlDevice::PresentFrame() {
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     const Placement p = Window().Place(width, height);
     // Only letterbox bars need clearing: on a CPU rasterizer every pass over the window counts.
     if (p.X != 0 || p.Y != 0 || p.Width != width || p.Height != height) {

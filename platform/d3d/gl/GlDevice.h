@@ -1,8 +1,8 @@
 // GlDevice: the hardware device, OpenGL 3.3 core through libepoxy.
 //
 // Stands in for a Direct3D 8 HAL device. It draws into a framebuffer object of the back
-// buffer's size and format (RGBA8, or RGB565 for a 16-bit back buffer, so every write is
-// quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
+// buffer's size and format (eight bits a channel, or RGB565 for a 16-bit back buffer, so every
+// write is quantised as the software device quantises it) with a 16-bit depth renderbuffer, and
 // presents by copying that picture into the window when it is shown at its own size, else by
 // drawing it: stretched over the client area in a window, scaled to fit and letterboxed in
 // full screen. Draws wait in one triangle list until
@@ -14,7 +14,8 @@
 // GL), WRAP addressing, point and linear filters chosen by magnification as D3D does, stage-0
 // operations in the fragment shader, the blend factor pairs as glBlendFunc, culling with the
 // winding mirrored to match, destination alpha reading as opaque for targets without alpha
-// (alpha writes are masked and the alpha channel cleared to opaque).
+// (their alpha channel is cleared to opaque and stays so: blending keeps it, and draws without
+// blending write opaque alpha).
 //
 // Relies on: an SDL window made with SDL_WINDOW_OPENGL (forms make theirs so when the driver
 // can), a 3.3 core context drawn by a GPU (a CPU rasterizer only when asked for), libepoxy for

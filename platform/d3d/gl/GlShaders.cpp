@@ -71,9 +71,14 @@ std::string DrawFragmentSource(const DrawState& state) {
     std::string source = kDrawFragmentHead;
     source += state.BoundTexture ? "    vec4 texel = texture(uTexture, vTexCoord);\n"
                                  : "    vec4 texel = vec4(1.0);\n";
+    // Without blending, alpha is only stored; a target without alpha of its own keeps it opaque.
+    const std::string alpha =
+        !state.BlendEnable && !state.TargetHasAlpha
+            ? "1.0"
+            : "(" + StageExpression(state.AlphaOp, state.AlphaArg1, state.AlphaArg2) + ").a";
     source += "    fColour = vec4((" +
-              StageExpression(state.ColorOp, state.ColorArg1, state.ColorArg2) + ").rgb, (" +
-              StageExpression(state.AlphaOp, state.AlphaArg1, state.AlphaArg2) + ").a);\n}\n";
+              StageExpression(state.ColorOp, state.ColorArg1, state.ColorArg2) + ").rgb, " + alpha +
+              ");\n}\n";
     return source;
 }
 
