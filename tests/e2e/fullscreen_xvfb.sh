@@ -31,9 +31,7 @@ printf '[Options]\nMusic=0\n' > "$GAME/Config.ini"
 start_xvfb
 export ASAN_OPTIONS=detect_leaks=0
 if [ "$MODE" = openbox ]; then
-    openbox --sm-disable >/dev/null 2>&1 &
-    WM_PID=$!
-    sleep 1
+    start_openbox
 fi
 
 "$GAME/kosmorra" &

@@ -114,9 +114,7 @@ gone
 expect_exit 1
 echo "damaged theme: both boxes answered, exit status 1"
 
-openbox >/dev/null 2>&1 &
-WM_PID=$!
-sleep 1
+start_openbox
 printf '[Options]\nFull=0\nMusic=0\nTheme=Nowhere\n' > "$GAME/Config.ini"
 "$GAME/kosmorra" &
 GAME_PID=$!

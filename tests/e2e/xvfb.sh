@@ -49,6 +49,20 @@ wait_for_window() {
     return 1
 }
 
+# start_openbox: starts openbox on the display and sets WM_PID; returns once it manages the
+# screen (it has announced its desktops), so that a program started next meets a window manager
+# and not a bare server that turns into a managed one under it. False after 30 s.
+start_openbox() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    WM_PID=$!
+    for _ in $(seq 300); do
+        xdotool get_num_desktops >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "xvfb.sh: openbox did not take the screen within 30 s" >&2
+    return 1
+}
+
 stop_xvfb() {
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
