@@ -89,39 +89,62 @@ int32_t TImageListItem::TextureHeight() {
     return FTextureHeight;
 }
 
+void TImageListItem::LoadFilepathPicture() {
+    std::string path = Filepath;
+    if (path.find(':') == std::string::npos && path.find("\\\\") == std::string::npos) {
+        rtl::ChangeToProgramDir();
+        path = rtl::ExpandFileName(path);
+    }
+    if (!rtl::FileExists(path))
+        return;
+    // An unreadable, unknown or undecodable file is as good as a missing one: the streamed
+    // picture (if any) stays. Decoding is lazy, so Empty() is what tells.
+    rtl::TPicture fromFile;
+    std::string why;
+    try {
+        fromFile.LoadFromFile(path);
+    } catch (const rtl::Exception& e) {
+        std::fprintf(stderr, "%s: %s\n", Name.c_str(), e.what());
+    }
+    TArvexImageList* owner = ImageList();
+    if (owner && !FitsTexture(fromFile.Graphic(), owner->MaxTextureSide(), why))
+        std::fprintf(stderr, "%s: %s: %s\n", Name.c_str(), path.c_str(), why.c_str());
+    else if (!fromFile.Empty())
+        FPicture = fromFile;
+}
+
+void TImageListItem::FailTexture(const std::string& message) {
+    win::MessageBox(nullptr, message, "Error", win::MB_OK | win::MB_ICONERROR);
+    if (win::Application)
+        win::Application->Terminate();
+}
+
+bool TImageListItem::MakeTexture() {
+    const uint32_t key = Transparent ? (0xFF000000u | TColorToARGB(FTransparentColor, 0)) : 0;
+    // The texture keeps its own texels (through device resets too), so the decoded pixels
+    // become them instead of being copied and then let go.
+    rtl::TPixels pixels = FPicture.Graphic()->TakePixels();
+    const bool made = !pixels.Empty() &&
+                      d3d::SUCCEEDED(d3d::D3DXCreateTextureFromPixels(
+                          FDevice, std::move(pixels.Argb), static_cast<d3d::UINT>(pixels.Width),
+                          static_cast<d3d::UINT>(pixels.Height), key, &FTexture));
+    if (made)
+        return true;
+    FTexture.reset();
+    FailTexture("Error creating texture " + Name);
+    FRenderer = nullptr;
+    return false;
+}
+
 void TImageListItem::LoadTexture() {
     Filepath = rtl::Trim(Filepath);
-    if (!Filepath.empty()) {
-        std::string path = Filepath;
-        if (path.find(':') == std::string::npos && path.find("\\\\") == std::string::npos) {
-            rtl::ChangeToProgramDir();
-            path = rtl::ExpandFileName(path);
-        }
-        if (rtl::FileExists(path)) {
-            // An unreadable, unknown or undecodable file is as good as a missing one: the
-            // streamed picture (if any) stays. Decoding is lazy, so Empty() is what tells.
-            rtl::TPicture fromFile;
-            std::string why;
-            try {
-                fromFile.LoadFromFile(path);
-            } catch (const rtl::Exception& e) {
-                std::fprintf(stderr, "%s: %s\n", Name.c_str(), e.what());
-            }
-            TArvexImageList* owner = ImageList();
-            if (owner && !FitsTexture(fromFile.Graphic(), owner->MaxTextureSide(), why))
-                std::fprintf(stderr, "%s: %s: %s\n", Name.c_str(), path.c_str(), why.c_str());
-            else if (!fromFile.Empty())
-                FPicture = fromFile;
-        }
-    }
+    if (!Filepath.empty())
+        LoadFilepathPicture();
     TArvexImageList* list = ImageList();
     std::string tooLarge;
     if (list && !FitsTexture(FPicture.Graphic(), list->MaxTextureSide(), tooLarge)) {
         FPicture.Clear(); // not decoded, and never will be: no device could take it
-        win::MessageBox(nullptr, "Error creating texture " + Name + ": " + tooLarge, "Error",
-                        win::MB_OK | win::MB_ICONERROR);
-        if (win::Application)
-            win::Application->Terminate();
+        FailTexture("Error creating texture " + Name + ": " + tooLarge);
         return;
     }
     if (FPicture.Empty())
@@ -139,26 +162,8 @@ void TImageListItem::LoadTexture() {
         FTileHeight = graphic->Height();
     if (FTileWidth < 1)
         FTileWidth = graphic->Width();
-
-    if (!FTexture) {
-        const uint32_t key = Transparent ? (0xFF000000u | TColorToARGB(FTransparentColor, 0)) : 0;
-        // The texture keeps its own texels (through device resets too), so the decoded pixels
-        // become them instead of being copied and then let go.
-        rtl::TPixels pixels = graphic->TakePixels();
-        const bool made = !pixels.Empty() &&
-                          d3d::SUCCEEDED(d3d::D3DXCreateTextureFromPixels(
-                              FDevice, std::move(pixels.Argb), static_cast<d3d::UINT>(pixels.Width),
-                              static_cast<d3d::UINT>(pixels.Height), key, &FTexture));
-        if (!made) {
-            FTexture.reset();
-            win::MessageBox(nullptr, "Error creating texture " + Name, "Error",
-                            win::MB_OK | win::MB_ICONERROR);
-            if (win::Application)
-                win::Application->Terminate();
-            FRenderer = nullptr;
-            return;
-        }
-    }
+    if (!FTexture && !MakeTexture())
+        return;
     ReportedUnattached = false;
     // The texture keeps its own copy of the texels (and keeps it through device resets), so
     // the decoded picture would only be a second one.

@@ -109,6 +109,14 @@ public:
 private:
     TArvexImageList* ImageList() const;
     void EstimateTextureSize();
+    // The picture named by Filepath in place of the streamed one, when it loads, decodes and
+    // fits a texture; otherwise the streamed one stays and the reason goes to stderr.
+    void LoadFilepathPicture();
+    // Makes the texture from the decoded pixels, which it takes over; false, after the error
+    // box and with the program ending, when the device cannot.
+    bool MakeTexture();
+    // "Error creating texture NAME..." and the program ends: nothing could draw this item.
+    void FailTexture(const std::string& message);
 
     TArvexRenderer* FRenderer = nullptr;
     d3d::Device* FDevice = nullptr;
