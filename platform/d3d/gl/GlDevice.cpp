@@ -588,22 +588,41 @@ void GlDevice::Flush() {
 
 // ---- Presenting and reading back ---------------------------------------------------------------
 
+void GlDevice::TradeFrontAndBack() {
+    // The back buffer keeps its contents in the picture it traded away: they are copied back
+    // only if they are used before a clear.
+    Objects& gl = *FGl;
+    if (gl.BackStale)
+        return;
+    std::swap(gl.Colour, gl.FrontColour);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.Colour, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, gl.FrontFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.FrontColour, 0);
+    gl.BackStale = true;
+}
+
+void GlDevice::UploadGammaRamp() {
+    const D3DGAMMARAMP& ramp = GammaRamp();
+    uint16_t rgb[256 * 3];
+    for (int i = 0; i < 256; ++i) {
+        rgb[3 * i] = ramp.red[i];
+        rgb[3 * i + 1] = ramp.green[i];
+        rgb[3 * i + 2] = ramp.blue[i];
+    }
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, FGl->Ramp);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 1, GL_RGB, GL_UNSIGNED_SHORT, rgb);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
 HRESULT GlDevice::PresentFrame() {
     MakeCurrent();
     Flush();
     Objects& gl = *FGl;
     gl.Drawing = false;
-    // What is shown becomes the front picture, kept for front-buffer reads; the back buffer
-    // keeps its contents, copied back from it only if they are used before a clear.
-    if (!gl.BackStale) {
-        std::swap(gl.Colour, gl.FrontColour);
-        glBindFramebuffer(GL_FRAMEBUFFER, gl.Framebuffer);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.Colour, 0);
-        glBindFramebuffer(GL_FRAMEBUFFER, gl.FrontFramebuffer);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, gl.FrontColour,
-                               0);
-        gl.BackStale = true;
-    }
+    TradeFrontAndBack();
     FPresented = true;
 
     auto* window = static_cast<SDL_Window*>(Window().NativeWindow());
@@ -638,20 +657,8 @@ HRESULT GlDevice::PresentFrame() {
     glViewport(p.X, height - p.Y - p.Height, p.Width, p.Height);
     glUseProgram(gl.PresentProgram);
     glUniform1i(gl.Gamma, gamma ? 1 : 0);
-    if (gamma) {
-        const D3DGAMMARAMP& ramp = GammaRamp();
-        uint16_t rgb[256 * 3];
-        for (int i = 0; i < 256; ++i) {
-            rgb[3 * i] = ramp.red[i];
-            rgb[3 * i + 1] = ramp.green[i];
-            rgb[3 * i + 2] = ramp.blue[i];
-        }
-        glActiveTexture(GL_TEXTURE1);
-        glBindTexture(GL_TEXTURE_2D, gl.Ramp);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 1, GL_RGB, GL_UNSIGNED_SHORT, rgb);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    }
+    if (gamma)
+        UploadGammaRamp();
     glActiveTexture(GL_TEXTURE0);
     glBindSampler(0, 0);
     glBindTexture(GL_TEXTURE_2D, gl.FrontColour);

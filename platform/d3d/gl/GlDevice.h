@@ -80,6 +80,11 @@ private:
     // Copies the back buffer's contents back from the front picture after a present, when
     // they are used before a clear overwrites them.
     void RestoreBack();
+    // What was drawn becomes the front picture, kept for front-buffer reads, and the back
+    // buffer becomes stale (see RestoreBack).
+    void TradeFrontAndBack();
+    // The screen's gamma ramp, into the texture the present program looks it up in.
+    void UploadGammaRamp();
     std::vector<uint32_t> ReadFramebuffer(unsigned framebuffer);
 
     void* FContext; // SDL_GLContext
