@@ -53,11 +53,7 @@ run() {
         sleep 0.2
         xdotool keyup Escape
         sleep 1.5
-        xdotool mousemove --window "$WINDOW" 430 491
-        sleep 0.2
-        xdotool mousemove --window "$WINDOW" 431 491
-        sleep 0.2
-        xdotool click 1
+        click_in_window 430 491 0
         for _ in $(seq 100); do
             if ! kill -0 "$GAME_PID" 2>/dev/null; then
                 STATUS=0

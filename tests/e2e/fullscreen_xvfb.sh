@@ -57,15 +57,6 @@ click_full() {
     xdotool click 1
     sleep 1
 }
-# A back-buffer point in the window, which shows it pixel for pixel.
-click_window() {
-    xdotool mousemove --window "$WINDOW" "$1" "$2"
-    sleep 0.2
-    xdotool mousemove --window "$WINDOW" "$(($1 + 1))" "$2"
-    sleep 0.2
-    xdotool click 1
-    sleep 1
-}
 
 FULL=$(geometry)
 echo "$MODE: full screen window at $FULL"
@@ -83,23 +74,18 @@ case "$WINDOWED" in
 *) fail "the window is not the back buffer's size" ;;
 esac
 "$XSHOT" "$(pwd)/fullscreen-$MODE-windowed.png"
-click_window 295 250 # full screen again
+click_in_window 295 250 # full screen again (the window shows the back buffer pixel for pixel)
 [ "$(geometry)" = "0 0 1280x1024" ] || fail "full screen a second time does not cover the display"
 click_full 295 250 # and off
 [ "$(geometry)" = "$WINDOWED" ] || fail "the window came back at $(geometry), not $WINDOWED"
-click_window 295 250 # full screen for the way out
+click_in_window 295 250 # full screen for the way out
 click_full 300 738 # Back: the menu
 click_full 512 526 # Exit: the question
 click_full 430 491 # Yes
 
-for _ in $(seq 300); do
-    if ! kill -0 "$GAME_PID" 2>/dev/null; then
-        STATUS=0
-        wait "$GAME_PID" || STATUS=$?
-        GAME_PID=""
-        echo "$MODE: program exited with status $STATUS"
-        exit "$STATUS"
-    fi
-    sleep 0.1
-done
+if wait_for_exit "$GAME_PID"; then
+    GAME_PID=""
+    echo "$MODE: program exited with status $EXIT_STATUS"
+    exit "$EXIT_STATUS"
+fi
 fail "the program did not end through the exit question"

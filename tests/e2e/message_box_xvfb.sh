@@ -69,18 +69,10 @@ click_ok() {
 }
 
 expect_exit() {
-    for _ in $(seq 300); do
-        if ! kill -0 "$GAME_PID" 2>/dev/null; then
-            STATUS=0
-            wait "$GAME_PID" || STATUS=$?
-            GAME_PID=""
-            [ "$STATUS" -eq "$1" ] && return 0
-            echo "program exited with status $STATUS, not $1"
-            exit 1
-        fi
-        sleep 0.1
-    done
-    echo "the program did not end after its boxes were answered"
+    wait_for_exit "$GAME_PID" || { echo "the program did not end after its boxes were answered"; exit 1; }
+    GAME_PID=""
+    [ "$EXIT_STATUS" -eq "$1" ] && return 0
+    echo "program exited with status $EXIT_STATUS, not $1"
     exit 1
 }
 

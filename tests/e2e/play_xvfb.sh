@@ -38,12 +38,7 @@ xdotool windowfocus --sync "$WINDOW" 2>/dev/null || true
 
 # Clicks at back-buffer positions inside the window (a windowed game shows it pixel for pixel).
 click() {
-    xdotool mousemove --window "$WINDOW" "$1" "$2"
-    sleep 0.2
-    xdotool mousemove --window "$WINDOW" "$(($1 + 1))" "$2"
-    sleep 0.2
-    xdotool click 1
-    sleep 0.6
+    click_in_window "$1" "$2" 0.6
 }
 hold() {
     xdotool keydown "$1"
@@ -63,15 +58,10 @@ click 430 491              # Yes: the menu
 hold Escape 0.1            # the exit question
 click 430 491              # Yes: the program ends
 
-for _ in $(seq 300); do
-    if ! kill -0 "$GAME_PID" 2>/dev/null; then
-        STATUS=0
-        wait "$GAME_PID" || STATUS=$?
-        GAME_PID=""
-        echo "program exited with status $STATUS"
-        exit "$STATUS"
-    fi
-    sleep 0.1
-done
+if wait_for_exit "$GAME_PID"; then
+    GAME_PID=""
+    echo "program exited with status $EXIT_STATUS"
+    exit "$EXIT_STATUS"
+fi
 echo "the program did not end through its exit question"
 exit 1

@@ -38,15 +38,10 @@ for _ in $(seq 60); do
     sleep 0.5
 done
 
-STATUS=0
-for _ in $(seq 300); do
-    if ! kill -0 "$GAME_PID" 2>/dev/null; then
-        wait "$GAME_PID" || STATUS=$?
-        echo "program exited with status $STATUS"
-        exit "$STATUS"
-    fi
-    sleep 0.1
-done
+if wait_for_exit "$GAME_PID"; then
+    echo "program exited with status $EXIT_STATUS"
+    exit "$EXIT_STATUS"
+fi
 echo "program did not exit after its window was closed"
 kill "$GAME_PID" 2>/dev/null || true
 exit 1

@@ -63,6 +63,32 @@ start_openbox() {
     return 1
 }
 
+# click_in_window X Y [PAUSE]: a left click at window point (X, Y) of $WINDOW, after two moves
+# there (the game acts on a click only over what a move has put under the pointer), then PAUSE
+# seconds (1) for the game to act on it.
+click_in_window() {
+    xdotool mousemove --window "$WINDOW" "$1" "$2"
+    sleep 0.2
+    xdotool mousemove --window "$WINDOW" "$(($1 + 1))" "$2"
+    sleep 0.2
+    xdotool click 1
+    sleep "${3:-1}"
+}
+
+# wait_for_exit PID: once process PID (a child of this shell) has ended, sets EXIT_STATUS to its
+# exit status; false when it still runs after 30 s.
+wait_for_exit() {
+    for _ in $(seq 300); do
+        if ! kill -0 "$1" 2>/dev/null; then
+            EXIT_STATUS=0
+            wait "$1" || EXIT_STATUS=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
 stop_xvfb() {
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
