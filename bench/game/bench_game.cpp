@@ -306,6 +306,13 @@ int main(int argc, char** argv) {
     form->State.ScreenState = ssGame;
     form->ArvexTimer1Timer(form->ArvexTimer1);
     measure("game, level 50");
+    // The counters in full: moves and pushes played, and the level's bests beside them.
+    form->State.Records.Add(form->State.LevelKey, "rrddLLUUrrddLLUUrrddLLUU");
+    form->State.MoveLog = "rrddLLUUrrdd";
+    form->State.UndoIndex = static_cast<int32_t>(form->State.MoveLog.size());
+    measure("game, level 50, counters with bests");
+    form->State.MoveLog.clear();
+    form->State.UndoIndex = 0;
     form->ChangeToLoad(nullptr);
     measure("level selection");
     form->ChangeToOptions(nullptr);
