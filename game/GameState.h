@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/LevelFormat.h"
+#include "game/RecordsFile.h"
 
 #include <array>
 #include <cstddef>
@@ -140,6 +141,13 @@ struct TGameState {
     std::string MoveLog;
 
     TPlaySettings Play;
+
+    // Best records: the board key of the level being played (taken when it is loaded, before a
+    // move changes the record), the records file as last read or written, and the keys of the
+    // levels the selection lists (empty for a level file that cannot be read).
+    std::string LevelKey;
+    TRecords Records;
+    std::array<std::string, kProgressSize> ListedKeys;
 
     // Progress: completion mark of level n at index n - 1.
     std::array<uint8_t, kProgressSize> Progress{};

@@ -33,6 +33,10 @@ constexpr int kBarButtonHeight = 20;
 constexpr Point kUndo = {819, 663};
 constexpr Point kRestart = {819, 684};
 constexpr Point kGameBack = {819, 705};
+// The counters: two lines under the bar, right-aligned, inside the board's corner that no
+// level may use (columns 12..15 of rows 10..11).
+constexpr int kCountersRight = 1016;
+constexpr int kCountersTop = 729;
 
 // Level selection.
 constexpr Point kLevelEdit = {60, 730};
@@ -49,6 +53,12 @@ struct Rgb {
 };
 constexpr Rgb kCompletedColour = {203, 223, 223};
 constexpr Rgb kIncompletedColour = {114, 114, 114};
+// A won level's best (moves / pushes) after its "Completed", in smaller type so that it stays
+// inside the list's panel, its baseline on the status text's.
+constexpr int kListedBestGap = 6;
+constexpr float kListedBestScale = 0.75f;
+constexpr int kListedBestDown = 4;
+constexpr Rgb kListedBestColour = {150, 190, 210};
 
 // Options.
 constexpr Point kOk = {56, 728};

@@ -1,6 +1,7 @@
 #include "game/Unit1.h"
 
 #include "game/BuiltinPictures.h"
+#include "game/PlaySettings.h"
 #include "game/ScreenLayout.h"
 #include "platform/dinput/KeyCodes.h"
 #include "platform/rtl/Exceptions.h"
@@ -160,6 +161,8 @@ void TForm1::FormCreate(rtl::TObject*) {
     State.ConfigIni = std::make_unique<rtl::TIniFile>(folder + "Config.ini");
     ReportUnreadable(*State.ConfigIni);
     State.MusicOn = State.ConfigIni->ReadBool("Options", "Music", true);
+    State.Play = ReadPlaySettings(*State.ConfigIni);
+    ArvexTimer1->SetLowPower(State.Play.LowPower);
 
     // The theme's pictures come before the screen, so that the device's first textures are
     // the theme's own: the 34 built-in pictures, which the theme replaces anyway, are then never
@@ -179,6 +182,7 @@ void TForm1::FormCreate(rtl::TObject*) {
 
     // The marks already won, so that a win before the level selection is ever opened keeps them.
     ReadProgress();
+    ReadRecords();
 
     // The dialog's list, the menu, and the frame timer.
     State.DialogList = new TArvexGUIList(ArvexGUI1);
@@ -352,6 +356,7 @@ void TForm1::doGame() {
     ArvexSprite1->FreeDead();
     ArvexSprite1->Draw();
     ArvexGUI1->Draw();
+    DrawCounters();
     ArvexScreen1->EndScene();
 
     // The step animation, then the win test once no step is running.
@@ -380,9 +385,14 @@ void TForm1::doLoad() {
         ArvexBitmapFont1->SetGreen(colour.G);
         const int column = (n - 1) / layout::kLevelsPerColumn;
         const int row = (n - 1) % layout::kLevelsPerColumn;
-        ArvexBitmapFont1->TextOut(layout::kStatusLeft[column],
-                                  layout::kFirstRowTop + layout::kRowPitch * row,
-                                  completed ? "Completed" : "Incompleted", 0);
+        const int y = layout::kFirstRowTop + layout::kRowPitch * row;
+        const char* status = completed ? "Completed" : "Incompleted";
+        ArvexBitmapFont1->TextOut(layout::kStatusLeft[column], y, status, 0);
+        if (completed)
+            DrawListedBest(n,
+                           layout::kStatusLeft[column] + ArvexBitmapFont1->TextWidth(status) +
+                               layout::kListedBestGap,
+                           y);
     }
     ArvexScreen1->EndScene();
 }

@@ -8,6 +8,7 @@
 //                     win test and win handling, undo
 //   Unit1Screens.cpp  the menu, the in-game bar, the confirmation dialog, level selection and the
 //                     progress file, the options screen and Config.ini
+//   Unit1Records.cpp  the counters, the records file, the bests on the level selection
 #pragma once
 
 #include "engine/display/ArvexImageList.h"
@@ -134,6 +135,7 @@ public:
     // the number of levels the selection screen lists.
     static constexpr const char* kProgressFile = "compleated.cmp";
     static constexpr const char* kProgressReadName = "Compleated.cmp";
+    static constexpr const char* kRecordsFile = "records.txt";
     static constexpr int kListedLevels = 50;
     // Sizes no file of its kind comes near; larger ones are refused before they are read.
     static constexpr int64_t kMaxLevelFileSize = 64 << 10;
@@ -178,6 +180,22 @@ private:
     // The existing progress file the read finds (on a case-sensitive disk there may be two
     // spellings: the read's wins), or the written spelling when there is none yet.
     static std::string ProgressFileName();
+    // The existing file the name finds whatever its letter case, or written when there is none.
+    static std::string ExistingFileName(const char* readName, const char* written);
+
+    // ---- Counters and records (Unit1Records.cpp) ----
+    static std::string RecordsFileName();
+    // Reads the records file into State.Records (none when it is missing); false, with the
+    // reason shown, when it cannot be read.
+    bool ReadRecords();
+    // Merges the win just played (the move log's first UndoIndex letters) into the records file
+    // as it is now, under its lock, and keeps the result in State.Records. False, with the reason
+    // shown, when the file cannot be read or replaced: it is then left as it was.
+    bool KeepRecord();
+    // The board keys of the won levels the selection lists.
+    void FindListedKeys();
+    void DrawCounters();
+    void DrawListedBest(int32_t number, int32_t x, int32_t y);
     // Tells the player, once, that a settings file is there but cannot be read.
     void ReportUnreadable(const rtl::TIniFile& ini);
     // Loads the theme's picture file in place of the pictures in use; false, after saying what

@@ -42,6 +42,7 @@ void TForm1::LoadLevel(int32_t Number) {
     CheckLevel(fileName);
     EndStep();
     State.LevelNumber = Number;
+    State.LevelKey = LevelKey(State.Level);
     CreateGameGui();
     PlaceLevelSprites();
     State.UndoIndex = 0;
@@ -262,6 +263,8 @@ bool TForm1::Won() {
 void TForm1::HandleWin() {
     const TFramePause pause(ArvexTimer1);
     const int32_t level = State.LevelNumber;
+    // Every win counts for the records, the last level's too, whether the counters show or not.
+    KeepRecord();
     ClearAll();
     if (level >= kListedLevels) {
         StartLevel(1);

@@ -1,5 +1,6 @@
 // The screens built from widgets: the main menu, the in-game bar, the confirmation dialog, the
 // level selection with the progress file, the options screen with Config.ini.
+#include "game/PlaySettings.h"
 #include "game/ProgressFile.h"
 #include "game/ScreenLayout.h"
 #include "game/Unit1.h"
@@ -157,9 +158,13 @@ void TForm1::ChangeToGame(rtl::TObject* sender) {
 
 // ---- Level selection and the progress file ----------------------------------------------------
 
+std::string TForm1::ExistingFileName(const char* readName, const char* written) {
+    const std::string found = rtl::ResolvePath(readName);
+    return rtl::FileExists(found) || rtl::DirectoryExists(found) ? found : written;
+}
+
 std::string TForm1::ProgressFileName() {
-    const std::string found = rtl::ResolvePath(kProgressReadName);
-    return rtl::FileExists(found) || rtl::DirectoryExists(found) ? found : kProgressFile;
+    return ExistingFileName(kProgressReadName, kProgressFile);
 }
 
 bool TForm1::ReadProgress() {
@@ -202,6 +207,8 @@ bool TForm1::RecordWin(int32_t level) {
 void TForm1::ChangeToLoad(rtl::TObject*) {
     const TFramePause pause(ArvexTimer1);
     ReadProgress();
+    ReadRecords();
+    FindListedKeys();
     ClearAll();
     CreateLoadGui();
     State.ScreenState = ssLoad;
@@ -358,6 +365,8 @@ void TForm1::WriteOptions() {
         ini.WriteBool("Options", "Antialiasing", ArvexScreen1->Antialias);
         ini.WriteBool("Options", "Full", ArvexScreen1->FullScreen);
         ini.WriteInteger("Options", "Depth", ArvexScreen1->bpp());
+        // Set only in the file, kept as read; written so the player finds them there.
+        WritePlaySettings(ini, State.Play);
     } catch (const rtl::Exception& e) {
         if (win::Application)
             win::Application->ShowException(e);

@@ -26,6 +26,7 @@
 #include <map>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -51,6 +52,56 @@ long ResidentKb() {
 }
 
 // Median milliseconds of one frame tick of the current screen.
+double ProcessorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// The game's own loop paced by its frame timer, as the program runs it, for a few seconds.
+struct Paced {
+    double TicksPerSecond = 0;
+    double MedianGapMs = 0;
+    double WorstGapMs = 0;
+    double ProcessorShare = 0; // of one core
+    double ProcessorPerTickMs = 0;
+};
+
+Paced RunPaced(win::TApplication& app, TForm1& form, bool lowPower) {
+    constexpr double kSeconds = 3.0;
+    TArvexTimer& timer = *form.ArvexTimer1;
+    timer.SetLowPower(lowPower);
+    const rtl::TNotifyEvent tick = timer.OnTimer;
+    std::vector<float> gaps;
+    timer.OnTimer = [&](rtl::TObject* sender) {
+        tick(sender);
+        gaps.push_back(timer.ElapsedTime());
+    };
+    timer.SetEnabled(true);
+    const double processorStart = ProcessorSeconds();
+    const Clock::time_point start = Clock::now();
+    while (Ms(Clock::now() - start) < kSeconds * 1000)
+        app.Step();
+    const double seconds = Ms(Clock::now() - start) / 1000;
+    const double processor = ProcessorSeconds() - processorStart;
+    timer.SetEnabled(false);
+    timer.OnTimer = tick;
+    timer.SetLowPower(false);
+    Paced paced;
+    if (gaps.empty())
+        return paced;
+    std::sort(gaps.begin(), gaps.end());
+    paced.TicksPerSecond = static_cast<double>(gaps.size()) / seconds;
+    paced.MedianGapMs = gaps[gaps.size() / 2] * 1000.0;
+    paced.WorstGapMs = gaps.back() * 1000.0;
+    paced.ProcessorShare = processor / seconds;
+    paced.ProcessorPerTickMs = processor * 1000 / static_cast<double>(gaps.size());
+    return paced;
+}
+
 double FrameCost(TForm1& form, int frames) {
     std::vector<double> costs;
     for (int i = 0; i < frames; ++i) {
@@ -306,11 +357,22 @@ int main(int argc, char** argv) {
     form->State.ScreenState = ssGame;
     form->ArvexTimer1Timer(form->ArvexTimer1);
     measure("game, level 50");
+    // The counters in full: moves and pushes played, and the level's bests beside them.
+    form->State.Records.Add(form->State.LevelKey, "rrddLLUUrrddLLUUrrddLLUU");
+    form->State.MoveLog = "rrddLLUUrrdd";
+    form->State.UndoIndex = static_cast<int32_t>(form->State.MoveLog.size());
+    measure("game, level 50, counters with bests");
+    form->State.MoveLog.clear();
+    form->State.UndoIndex = 0;
     form->ChangeToLoad(nullptr);
     measure("level selection");
     form->ChangeToOptions(nullptr);
     measure("options");
     form->ArvexTimer1->SetEnabled(false);
+    form->ChangeToMenu(nullptr);
+    form->ArvexTimer1->SetEnabled(false);
+    const Paced spinning = RunPaced(app, *form, false);
+    const Paced lowPower = RunPaced(app, *form, true);
 
     std::printf("Kosmorra, %u hardware threads; start-up: median of %d fresh starts per column, "
                 "ms from the moment the process was made%s\n\n",
@@ -347,5 +409,13 @@ int main(int argc, char** argv) {
         std::printf("| frame, %s | %.2f ms point, %.2f ms bilinear | under 9.09 ms (110 per "
                     "second) |\n",
                     r.Screen, r.Point, r.Bilinear);
+    std::printf("\nThe menu run by the frame timer for 3 s, as the program runs it, bilinear\n\n"
+                "| timer | ticks per second | gap median, worst | processor | per tick |\n"
+                "|---|---|---|---|---|\n");
+    for (const auto& [name, p] :
+         {std::pair{"spinning (default)", spinning}, std::pair{"LowPower=1", lowPower}})
+        std::printf("| %s | %.1f | %.3f ms, %.3f ms | %.0f%% of a core | %.2f ms |\n", name,
+                    p.TicksPerSecond, p.MedianGapMs, p.WorstGapMs, 100 * p.ProcessorShare,
+                    p.ProcessorPerTickMs);
     return 0;
 }

@@ -172,9 +172,11 @@ void TArvexTimer::IdleHandler(rtl::TObject* sender, bool& done) {
         bool tick = true;
         if (FMaxFPS != 0 && elapsed < FTicksPerFastestFrame) {
             tick = false;
+            SleepUntilDue(FTicksPerFastestFrame - elapsed);
         } else if (FTargetFPS > 0) {
             if (elapsed < FTicksPerFrame) {
                 tick = false;
+                SleepUntilDue(FTicksPerFrame - elapsed);
             } else {
                 FDelta = TickRatio(elapsed, FTicksPerFrame);
                 FElapsedTime = TickRatio(elapsed, FFrequency);
@@ -189,6 +191,14 @@ void TArvexTimer::IdleHandler(rtl::TObject* sender, bool& done) {
 
     if (FOldIdleHandler)
         FOldIdleHandler(sender, done);
+}
+
+void TArvexTimer::SleepUntilDue(int64_t ticks) const {
+    if (!FLowPower)
+        return;
+    const double seconds = static_cast<double>(ticks) / static_cast<double>(FFrequency);
+    if (seconds > kWakeMargin)
+        win::SleepSeconds(seconds - kWakeMargin);
 }
 
 void TArvexTimer::MessageWindowProc(win::TMessage& message) {

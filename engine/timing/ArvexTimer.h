@@ -12,6 +12,10 @@
 //   of Enabled or TargetFPS, or any assignment of LossyMode, re-evaluates the driving mode.
 // - The slow-frame cut drops the excess time for good: after a 300 ms frame with MinFPS 10,
 //   Delta says 0.1 s.
+// - LowPower changes only how the wait between two ticks is spent: asleep until shortly before
+//   the next tick is due, then spinning the last stretch as always, so ticks come when they
+//   would have come and Delta and ElapsedTime mean what they meant. The sleep is on the
+//   platform clock, so a virtual clock sees the time pass.
 #pragma once
 
 #include "platform/rtl/Component.h"
@@ -36,6 +40,12 @@ public:
     void SetFPSWarningFrames(int32_t value);
     bool LossyMode() const { return FLossyMode; }
     void SetLossyMode(bool value);
+    // Normal mode sleeps between ticks instead of spinning through the whole wait.
+    bool LowPower() const { return FLowPower; }
+    void SetLowPower(bool value) { FLowPower = value; }
+    // How much before a tick is due a low-power sleep ends: waking takes longer than asked,
+    // and the spin after it makes up for that, so the tick still comes on time.
+    static constexpr double kWakeMargin = 0.0004;
 
     rtl::TNotifyEvent OnTimer;
 
@@ -53,6 +63,8 @@ private:
     void InstallIdleHook();
     int64_t ReadClock() const;
     void Fire(int64_t now);
+    // The low-power wait while a tick is not yet due: ticks is how long until it is.
+    void SleepUntilDue(int64_t ticks) const;
     void MessageWindowProc(win::TMessage& message);
 
     // Internal state, in the order the component keeps it.
@@ -79,4 +91,5 @@ private:
     int32_t FTicksPerSlowestFrame = 0;
     int32_t FTicksPerFastestFrame = 0;
     uint32_t FLossyInterval = 0;
+    bool FLowPower = false;
 };

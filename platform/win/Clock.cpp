@@ -1,6 +1,8 @@
 #include "platform/win/Clock.h"
 
 #include <SDL.h>
+#include <cerrno>
+#include <ctime>
 
 namespace win {
 
@@ -26,6 +28,18 @@ uint32_t SystemClock::Milliseconds() {
     return static_cast<uint32_t>(SDL_GetTicks64());
 }
 
+void SystemClock::Sleep(double seconds) {
+    if (seconds <= 0)
+        return;
+    // Nanoseconds rather than SDL_Delay's whole milliseconds: a frame of 1/110 s would otherwise
+    // be slept to 9 ms or 10 ms, never to the frame.
+    timespec wait{};
+    wait.tv_sec = static_cast<time_t>(seconds);
+    wait.tv_nsec = static_cast<long>((seconds - static_cast<double>(wait.tv_sec)) * 1e9);
+    while (::nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
 bool VirtualClock::PerformanceFrequency(int64_t& frequency) {
     frequency = HasPerformanceCounter ? Frequency : 0;
     return HasPerformanceCounter;
@@ -39,6 +53,12 @@ bool VirtualClock::PerformanceCounter(int64_t& counter) {
 uint32_t VirtualClock::Milliseconds() {
     return static_cast<uint32_t>(static_cast<uint64_t>(Ticks) * 1000 /
                                  static_cast<uint64_t>(Frequency));
+}
+
+void VirtualClock::Sleep(double seconds) {
+    ++Sleeps;
+    if (seconds > 0)
+        Ticks += static_cast<int64_t>(seconds * static_cast<double>(Frequency));
 }
 
 void SetClock(Clock* clock) {
@@ -59,6 +79,10 @@ bool QueryPerformanceCounter(int64_t* counter) {
 
 uint32_t timeGetTime() {
     return CurrentClock().Milliseconds();
+}
+
+void SleepSeconds(double seconds) {
+    CurrentClock().Sleep(seconds);
 }
 
 uint32_t timeGetDevCaps(TIMECAPS* caps) {

@@ -14,6 +14,8 @@ public:
     virtual bool PerformanceCounter(int64_t& counter) = 0;
     // Milliseconds since an arbitrary start, wrapping at 2^32.
     virtual uint32_t Milliseconds() = 0;
+    // Gives the processor up for about this long (it may wake a little late, never early).
+    virtual void Sleep(double seconds) = 0;
 };
 
 // Real time from SDL's counters.
@@ -22,6 +24,7 @@ public:
     bool PerformanceFrequency(int64_t& frequency) override;
     bool PerformanceCounter(int64_t& counter) override;
     uint32_t Milliseconds() override;
+    void Sleep(double seconds) override;
 };
 
 // Time that stands still until advanced. The counter runs at Frequency ticks per second; the
@@ -33,6 +36,8 @@ public:
     bool PerformanceFrequency(int64_t& frequency) override;
     bool PerformanceCounter(int64_t& counter) override;
     uint32_t Milliseconds() override;
+    // Time passes at once: the clock moves on by that long, and Sleeps counts the calls.
+    void Sleep(double seconds) override;
 
     void AdvanceTicks(int64_t ticks) { Ticks += ticks; }
     void AdvanceMilliseconds(double ms) { Ticks += static_cast<int64_t>(ms * Frequency / 1000.0); }
@@ -41,6 +46,7 @@ public:
     int64_t Ticks = 0;
     // Pretend the machine has no high-resolution counter.
     bool HasPerformanceCounter = true;
+    int64_t Sleeps = 0;
 };
 
 // The clock all time queries use; nullptr restores the system clock. The caller keeps the
@@ -52,6 +58,8 @@ Clock& CurrentClock();
 bool QueryPerformanceFrequency(int64_t* frequency);
 bool QueryPerformanceCounter(int64_t* counter);
 uint32_t timeGetTime();
+// Sleeps on the current clock.
+void SleepSeconds(double seconds);
 
 struct TIMECAPS {
     uint32_t wPeriodMin = 0;

@@ -179,6 +179,15 @@ JsonValue CaptureState(TForm1& form, const ProbeFacts& facts) {
     state.Set("won", JsonValue::Bool(s.Won));
     state.Set("undoIndex", JsonValue::Number(s.UndoIndex));
     state.Set("history", JsonValue::Number(static_cast<double>(s.UndoHistory.size())));
+    const TCounts counts = CountMoves(s.MoveLog, s.UndoIndex);
+    state.Set("moves", JsonValue::Number(counts.Moves));
+    state.Set("pushes", JsonValue::Number(counts.Pushes));
+    state.Set("levelKey", JsonValue::String(s.LevelKey));
+    const TBoardRecords* best = s.Records.Find(s.LevelKey);
+    state.Set("bestMoves",
+              best && best->ByMoves ? JsonValue::Number(best->ByMoves->Moves) : JsonValue());
+    state.Set("bestPushes",
+              best && best->ByPushes ? JsonValue::Number(best->ByPushes->Pushes) : JsonValue());
 
     state.Set("music", JsonValue::Bool(s.MusicOn));
     TSongListCollection* songs = form.ArvexMusic1->Songs();

@@ -18,6 +18,10 @@
 //   moving, pushing, step    the step animation: running, with an object, frames applied
 //   won            the win test has passed and the next frame loads the next level
 //   undoIndex, history       the current undo entry and the number of entries
+//   moves, pushes  the counters: steps and pushes played since the level started
+//   levelKey       the board key the level's records are kept under
+//   bestMoves, bestPushes    the level's best by moves and by pushes as the game holds them,
+//                  null without one
 //   music          the music option; songPosition: seconds into the song
 //   fullscreen, antialias, depth    the screen's settings
 //   depthShown                      the depth button the options screen shows selected (0

@@ -306,3 +306,40 @@ TEST_F(TimerTest, LossyDeltaCountsTargetFramesAndElapsedTimeSeconds) {
     EXPECT_FLOAT_EQ(Deltas[0], 1.5f);
     EXPECT_FLOAT_EQ(elapsed, 0.03f);
 }
+
+// Low power sleeps through most of the wait between ticks and spins only its last stretch: the
+// ticks come as the spinning timer's do, with the same Delta, for a fraction of the loop passes.
+TEST_F(TimerTest, LowPowerSleepsThroughTheWaitAndTicksAsWhenSpinning) {
+    struct Run {
+        std::vector<float> Deltas;
+        int Passes = 0;
+        int64_t Sleeps = 0;
+    };
+    const auto run = [&](bool lowPower) {
+        TArvexTimer timer(nullptr);
+        timer.SetMaxFPS(110);
+        timer.SetLowPower(lowPower);
+        Ticks = 0;
+        Deltas.clear();
+        const int64_t sleepsBefore = H.Clock.Sleeps;
+        Start(timer);
+        Run result;
+        while (Ticks < 40) {
+            IdleAfter(0.01); // a pass of the loop takes 10 microseconds
+            ++result.Passes;
+        }
+        result.Deltas = Deltas;
+        result.Sleeps = H.Clock.Sleeps - sleepsBefore;
+        return result;
+    };
+    const Run spinning = run(false);
+    const Run sleeping = run(true);
+    EXPECT_EQ(spinning.Sleeps, 0);
+    EXPECT_GE(sleeping.Sleeps, 40);
+    EXPECT_LT(sleeping.Passes * 10, spinning.Passes);
+    for (const Run* r : {&spinning, &sleeping})
+        for (const float delta : r->Deltas) {
+            EXPECT_GE(delta, 0.00909f);
+            EXPECT_LE(delta, 0.00911f);
+        }
+}
