@@ -104,6 +104,11 @@ web-run: web
 web-test: web
 	node tests/web/web_test.mjs $(WEB_DIR) tests/golden build/web-test
 
+# The browser build's figures in headless Chromium: frame, first frame, page size.
+web-bench: web
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target bench_web
+	node tests/web/web_bench.mjs $(WEB_DIR) $(WEB_BUILD)/bench-page
+
 format:
 	find app game engine platform tools bench tests fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
