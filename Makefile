@@ -90,7 +90,7 @@ web: web-deps
 		-DCMAKE_BUILD_TYPE=Debug -DKOSMORRA_SANITIZE=ON -DKOSMORRA_WERROR=ON
 	cmake --build $(WEB_HOST_DIR) -j $(JOBS) --target stage_runtime art
 	JOBS=$(JOBS) scripts/web-libs $(WEB_DEPS)
-	$(WEB_ENV) EM_PKG_CONFIG_PATH=$(abspath $(WEB_DEPS))/lib/pkgconfig emcmake cmake -S . \
+	$(WEB_ENV) PKG_CONFIG_LIBDIR=$(abspath $(WEB_DEPS))/lib/pkgconfig PKG_CONFIG_PATH= emcmake cmake -S . \
 		-B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOSMORRA_WERROR=ON \
 		-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DKOSMORRA_HOST_DIR=$(abspath $(WEB_HOST_DIR)) \
 		-DKOSMORRA_WEB_DEPS=$(abspath $(WEB_DEPS)) -DKOSMORRA_WEB_OUT=$(abspath $(WEB_DIR))

@@ -13,7 +13,7 @@ export class Browser {
             '--headless=new', '--remote-debugging-pipe', `--user-data-dir=${profile}`,
             // Root in a container has no sandbox to enter.
             '--no-sandbox', '--no-first-run', '--no-default-browser-check', '--mute-audio',
-            '--disable-gpu', '--window-size=1280,1000', 'about:blank',
+            '--disable-gpu', '--window-size=1280,1024', 'about:blank',
         ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
         const browser = new Browser(child, profile);
         await browser.send('Target.setDiscoverTargets', { discover: true });
@@ -74,12 +74,16 @@ export class Browser {
         this.listeners.push(listener);
     }
 
-    async newPage() {
+    // A new tab whose viewport, and screen (what full screen fills), are width x height.
+    async newPage(width = 1024, height = 768) {
         const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
         const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
         const page = new Page(this, sessionId);
         await page.send('Page.enable');
         await page.send('Runtime.enable');
+        await page.send('Emulation.setDeviceMetricsOverride', {
+            width, height, deviceScaleFactor: 1, mobile: false, screenWidth: width, screenHeight: height,
+        });
         return page;
     }
 

@@ -1,7 +1,8 @@
 // The browser build played in headless Chromium: the menu against the desktop's golden picture,
-// level 1 started with a click and won with the keyboard, level 2 (which only a loaded level 2
-// can be) won too, then the page reloaded: the level selection shows both levels completed,
-// against the desktop's golden picture of that screen, so the progress file came back from the
+// full screen switched off on the options screen (Config.ini written), level 1 started with a
+// click and won with the keyboard, level 2 (which only a loaded level 2 can be) won too, then
+// the page reloaded: the level selection shows both levels completed, against the desktop's
+// golden picture of that screen, so the progress file (and Config.ini) came back from the
 // browser's storage. Prints the start-up figure it saw. Fails with what it waited for, the
 // page's console, and the game's picture beside the golden one in OUT.
 //
@@ -43,12 +44,16 @@ async function waitFrames(count) {
 
 const sleep = ms => new Promise(done => setTimeout(done, ms));
 
-// Page coordinates of a point of the game's 1024 x 768 picture.
+// Page coordinates of a point of the game's 1024 x 768 picture, which the game centres in its
+// canvas at the largest scale that fits (in full screen the canvas is the screen's size).
 async function at(x, y) {
     const r = await page.evaluate(`(() => { const r = Module.canvas.getBoundingClientRect();
         return { left: r.left, top: r.top, width: r.width, height: r.height,
                  w: Module.canvas.width, h: Module.canvas.height }; })()`);
-    return [r.left + (x + 0.5) * r.width / r.w, r.top + (y + 0.5) * r.height / r.h];
+    const scale = Math.min(r.w / 1024, r.h / 768);
+    const cx = (r.w - 1024 * scale) / 2 + (x + 0.5) * scale;
+    const cy = (r.h - 768 * scale) / 2 + (y + 0.5) * scale;
+    return [r.left + cx * r.width / r.w, r.top + cy * r.height / r.h];
 }
 
 async function click(x, y) {
@@ -124,6 +129,18 @@ try {
     await waitFrames(5);
     await compareWithGolden('game-menu');
 
+    // The game starts in full screen, which a browser grants at the first click: the options
+    // screen switches it off, and OK writes Config.ini.
+    await click(512, 430);
+    await sleep(500);
+    await waitFrames(5);
+    await click(295, 250);
+    await click(136, 738);
+    await page.waitFor(`(() => { try { return FS.readFile('/Config.ini', { encoding: 'utf8' }).includes('Full=0'); }
+                                 catch (e) { return false; } })()`, 'Config.ini with full screen off');
+    await page.waitFor('!document.fullscreenElement && Module.canvas.width === 1024', 'the game in its canvas again');
+    await waitFrames(5);
+
     await click(512, 334);
     await waitFrames(10);
     await press('Right');
@@ -142,6 +159,10 @@ try {
     const kept = await progress();
     if (!kept || kept[0] !== 1 || kept[1] !== 1)
         throw new Error(`the progress did not survive the reload: ${kept}`);
+    const config = await page.evaluate(`(() => { try { return FS.readFile('/Config.ini', { encoding: 'utf8' }); }
+                                                catch (e) { return null; } })()`);
+    if (!config || !config.includes('Full=0'))
+        throw new Error(`Config.ini did not survive the reload: ${config}`);
     await click(512, 382);
     await waitFrames(5);
     await compareWithGolden('game-load');

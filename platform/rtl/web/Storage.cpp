@@ -25,6 +25,8 @@ namespace {
 constexpr const char* kKept = "/kept/";
 
 // Both wait (the program suspended, the browser running) until IndexedDB has answered.
+// clang-format would take the JavaScript for C++ and break its "=>" and "===".
+// clang-format off
 EM_ASYNC_JS(int, MountKept, (), {
     try {
         FS.mkdir('/kept');
@@ -32,26 +34,25 @@ EM_ASYNC_JS(int, MountKept, (), {
     } catch (e) {
         return 0;
     }
-    return await new Promise(
-        resolve =
-            > FS.syncfs(
-                  true, error = > {
-                      if (error)
-                          console.warn('Kosmorra: the saved files cannot be read back: ' + error);
-                      resolve(error ? 0 : 1);
-                  }));
+    return await new Promise(function(resolve) {
+        FS.syncfs(true, function(error) {
+            if (error)
+                console.warn('Kosmorra: the saved files cannot be read back: ' + error);
+            resolve(error ? 0 : 1);
+        });
+    });
 });
 
 EM_ASYNC_JS(int, SaveKept, (), {
-    return await new Promise(
-        resolve = > FS.syncfs(
-                        false, error = > {
-                            if (error)
-                                console.warn(
-                                    'Kosmorra: the files cannot be saved in the browser: ' + error);
-                            resolve(error ? 0 : 1);
-                        }));
+    return await new Promise(function(resolve) {
+        FS.syncfs(false, function(error) {
+            if (error)
+                console.warn('Kosmorra: the files cannot be saved in the browser: ' + error);
+            resolve(error ? 0 : 1);
+        });
+    });
 });
+// clang-format on
 
 bool gMounted = false;
 
