@@ -130,7 +130,13 @@ export class Page {
     async waitFor(expression, what, timeout = 30000) {
         const end = Date.now() + timeout;
         for (;;) {
-            if (await this.evaluate(`!!(${expression})`))
+            // A page that is navigating has no context to ask for a moment.
+            const met = await this.evaluate(`!!(${expression})`).catch(e => {
+                if (/navigated|context/i.test(e.message))
+                    return false;
+                throw e;
+            });
+            if (met)
                 return;
             if (Date.now() > end)
                 throw new Error(`timed out waiting for ${what}\nconsole:\n${this.console.join('\n')}`);
@@ -158,9 +164,15 @@ export class Page {
         await this.send('Input.dispatchMouseEvent', { type: 'mouseMoved', x, y });
     }
 
-    async press(key, code, keyCode) {
-        const base = { key, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode };
-        await this.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', ...base });
-        await this.send('Input.dispatchKeyEvent', { type: 'keyUp', ...base });
+    async keyDown(key, code, keyCode) {
+        await this.send('Input.dispatchKeyEvent', {
+            type: 'rawKeyDown', key, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode,
+        });
+    }
+
+    async keyUp(key, code, keyCode) {
+        await this.send('Input.dispatchKeyEvent', {
+            type: 'keyUp', key, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode,
+        });
     }
 }

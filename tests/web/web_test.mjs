@@ -65,11 +65,15 @@ const keys = {
     Up: ['ArrowUp', 38], Down: ['ArrowDown', 40], Left: ['ArrowLeft', 37], Right: ['ArrowRight', 39],
 };
 
-// One step of the rover, then time for its move to end.
+// One step of the rover: the key held for a few frames, as a hand holds it (the game reads the
+// keyboard's state each frame), then time for the move to end.
 async function press(name) {
     const [code, keyCode] = keys[name];
-    await page.press(code, code, keyCode);
-    await sleep(450);
+    await page.keyDown(code, code, keyCode);
+    await sleep(60);
+    await waitFrames(1);
+    await page.keyUp(code, code, keyCode);
+    await sleep(600);
     await waitFrames(2);
 }
 
@@ -146,16 +150,20 @@ try {
     await press('Right');
     await page.waitFor(`(() => { try { return FS.readFile('/compleated.cmp')[0] === 1; } catch (e) { return false; } })()`,
                        'level 1 won');
-    // Level 2 by its shortest solution: won only if level 2 is what loaded.
-    await waitFrames(30);
+    // Level 2 by its shortest solution: won only if level 2 is what loaded. The win's pause
+    // and the next level's start come first.
+    await sleep(1500);
+    await waitFrames(5);
     for (const step of ['Up', 'Right', 'Down', 'Down', 'Right', 'Down', 'Left', 'Left'])
         await press(step);
     await page.waitFor(`(() => { try { return FS.readFile('/compleated.cmp')[1] === 1; } catch (e) { return false; } })()`,
                        'level 2 won');
     console.log(`progress after two levels: ${await progress()}`);
 
+    await page.evaluate('window.kosmorraBeforeReload = true');
     await page.reload();
-    await page.waitFor('window.Module && Module.kosmorraFrames >= 5', 'the menu after the reload', 60000);
+    await page.waitFor('!window.kosmorraBeforeReload && window.Module && Module.kosmorraFrames >= 5',
+                       'the menu after the reload', 60000);
     const kept = await progress();
     if (!kept || kept[0] !== 1 || kept[1] !== 1)
         throw new Error(`the progress did not survive the reload: ${kept}`);
@@ -170,8 +178,13 @@ try {
 } catch (e) {
     failed = true;
     console.error(`web test failed: ${e.message}`);
-    if (page)
-        console.error(`console:\n${page.console.join('\n')}`);
+    if (page) {
+        const shot = await page.evaluate('Module.canvas.toDataURL("image/png")').catch(() => null);
+        if (shot) {
+            writeFileSync(join(outDir, 'failure.png'), Buffer.from(shot.split(',')[1], 'base64'));
+            console.error(`the game's picture at the failure: ${join(outDir, 'failure.png')}`);
+        }
+    }
 } finally {
     await browser.close();
     server.close();
