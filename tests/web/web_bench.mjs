@@ -52,7 +52,7 @@ try {
 
     const page = await browser.newPage();
     await page.navigate(`http://127.0.0.1:${bench.address().port}/`);
-    await page.waitFor(`document.getElementById('out').textContent.includes('bench done')`,
+    await page.waitFor(`document.getElementById('out') && document.getElementById('out').textContent.includes('bench done')`,
                        'the frame benchmark', 300000);
     console.log((await page.evaluate(`document.getElementById('out').textContent`))
         .replace('Measuring…\n', '').replace('bench done\n', ''));
