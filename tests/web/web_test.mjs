@@ -1,10 +1,10 @@
 // The browser build played in headless Chromium: the menu against the desktop's golden picture,
-// full screen switched off on the options screen (Config.ini written), level 1 started with a
-// click and won with the keyboard, level 2 (which only a loaded level 2 can be) won too, then
-// the page reloaded: the level selection shows both levels completed, against the desktop's
-// golden picture of that screen, so the progress file (and Config.ini) came back from the
-// browser's storage. Prints the start-up figure it saw. Fails with what it waited for, the
-// page's console, and the game's picture beside the golden one in OUT.
+// the audio started by the first click, full screen switched off on the options screen
+// (Config.ini written), level 1 started with a click and won with the keyboard, level 2 (which
+// only a loaded level 2 can be) won too, then the page reloaded: the level selection shows both
+// levels completed, against the desktop's golden picture of that screen, so the progress file
+// (and Config.ini) came back from the browser's storage. Prints the start-up figure it saw.
+// Fails with what it waited for, the page's console, and the game's picture in OUT.
 //
 // usage: node tests/web/web_test.mjs PAGE_FOLDER GOLDEN_FOLDER OUT_FOLDER
 import { mkdirSync, readFileSync, writeFileSync } from 'node:fs';
@@ -133,9 +133,16 @@ try {
     await waitFrames(5);
     await compareWithGolden('game-menu');
 
+    // The song waits for the first click or key: a browser starts no sound before.
+    const audio = 'Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state';
+    const before = await page.evaluate(audio);
+    if (before !== 'suspended')
+        throw new Error(`the audio before any click is ${before}, not suspended`);
+
     // The game starts in full screen, which a browser grants at the first click: the options
     // screen switches it off, and OK writes Config.ini.
     await click(512, 430);
+    await page.waitFor(`(${audio}) === 'running'`, 'the audio running after the first click');
     await sleep(500);
     await waitFrames(5);
     await click(295, 250);
