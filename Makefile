@@ -5,7 +5,8 @@ RELEASE_DIR := build/release
 TEST_DIR    := build/test
 JOBS        ?= $(shell nproc)
 
-.PHONY: run test release deps clean format fuzz install uninstall bench soak mutants deb
+.PHONY: run test release deps clean format fuzz install uninstall bench soak mutants deb \
+	web web-deps web-run web-test web-bench
 
 run: release
 	cd $(RELEASE_DIR) && ./kosmorra
@@ -68,6 +69,45 @@ deb: release
 
 deps:
 	@scripts/install-deps
+
+# The browser build: build/web/ holds the page (index.html, kosmorra.js, kosmorra.wasm and
+# kosmorra.data). Its libraries are built once from Debian's sources into a cache shared by
+# every clone (scripts/web-libs); its data and built-in pictures are made by the native tools of
+# WEB_HOST_DIR (the test build, configured as `make test` does when it is missing).
+WEB_DIR      := build/web
+WEB_BUILD    := build/web-build
+WEB_DEPS     := build/web-deps
+WEB_HOST_DIR ?= $(TEST_DIR)
+WEB_PORT     ?= 8000
+# Debian's emscripten under node 20: see scripts/web-libs.
+WEB_ENV := NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch EMCC_SKIP_SANITY_CHECK=1
+
+web-deps:
+	@scripts/install-web-deps
+
+web: web-deps
+	test -f $(WEB_HOST_DIR)/build.ninja || cmake -S . -B $(WEB_HOST_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Debug -DKOSMORRA_SANITIZE=ON -DKOSMORRA_WERROR=ON
+	cmake --build $(WEB_HOST_DIR) -j $(JOBS) --target stage_runtime art
+	JOBS=$(JOBS) scripts/web-libs $(WEB_DEPS)
+	$(WEB_ENV) PKG_CONFIG_LIBDIR=$(abspath $(WEB_DEPS))/lib/pkgconfig PKG_CONFIG_PATH= emcmake cmake -S . \
+		-B $(WEB_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOSMORRA_WERROR=ON \
+		-DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/node -DKOSMORRA_HOST_DIR=$(abspath $(WEB_HOST_DIR)) \
+		-DKOSMORRA_WEB_DEPS=$(abspath $(WEB_DEPS)) -DKOSMORRA_WEB_OUT=$(abspath $(WEB_DIR))
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+# Serves the page on 127.0.0.1 (WEB_PORT) and prints its address.
+web-run: web
+	node scripts/web-serve.mjs $(WEB_DIR) $(WEB_PORT)
+
+# The page played in headless Chromium (tests/web/web_test.mjs).
+web-test: web
+	node tests/web/web_test.mjs $(WEB_DIR) tests/golden build/web-test
+
+# The browser build's figures in headless Chromium: frame, first frame, page size.
+web-bench: web
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target bench_web
+	node tests/web/web_bench.mjs $(WEB_DIR) $(WEB_BUILD)/bench-page
 
 format:
 	find app game engine platform tools bench tests fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i

@@ -1,7 +1,7 @@
 #include "platform/d3d/Direct3D8.h"
 
 #include "platform/d3d/DeviceWindow.h"
-#include "platform/d3d/gl/GlDevice.h"
+#include "platform/d3d/HardwareDevice.h"
 #include "platform/d3d/soft/SoftDevice.h"
 #include "platform/win/Forms.h"
 
@@ -54,7 +54,7 @@ std::unique_ptr<Direct3D8> Direct3DCreate8(UINT sdkVersion) {
     // the OpenGL driver: once loaded, a CPU rasterizer's LLVM stays in the process.
     const DeviceOverride choice = FromEnvironment();
     win::SetOpenGLWindows(choice == DeviceOverride::OpenGL ||
-                          (choice == DeviceOverride::None && GlDevice::GpuPresent()));
+                          (choice == DeviceOverride::None && HardwarePresent()));
     return std::make_unique<Direct3D8>();
 }
 
@@ -83,7 +83,7 @@ HRESULT Direct3D8::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     case D3DDEVTYPE_HAL:
         if (Faults().NoHardware || FromEnvironment() == DeviceOverride::Software)
             return D3DERR_NOTAVAILABLE;
-        made = GlDevice::Create(window, FromEnvironment() == DeviceOverride::OpenGL);
+        made = CreateHardwareDevice(window, FromEnvironment() == DeviceOverride::OpenGL);
         if (!made)
             return D3DERR_NOTAVAILABLE;
         break;

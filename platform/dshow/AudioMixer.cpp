@@ -2,6 +2,7 @@
 
 #include "platform/dshow/DShow.h"
 #include "platform/dshow/SoundFile.h"
+#include "platform/rtl/Threads.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -95,7 +96,10 @@ AudioMixer::AudioMixer() {
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
         FAudioStarted = false;
     }
-    FDecoder = std::thread(&AudioMixer::DecodeLoop, this);
+    if (rtl::ThreadsAvailable())
+        FDecoder = std::thread(&AudioMixer::DecodeLoop, this);
+    else
+        FChunk.resize(static_cast<size_t>(kChunkFrames) * 2);
     if (FDevice != 0)
         SDL_PauseAudioDevice(FDevice, 0);
 }
@@ -113,7 +117,8 @@ AudioMixer::~AudioMixer() {
         FQuit = true;
     }
     FWake.notify_all();
-    FDecoder.join();
+    if (FDecoder.joinable())
+        FDecoder.join();
 }
 
 std::shared_ptr<AudioMixer::Voice> AudioMixer::AddVoice(std::unique_ptr<SoundFile> file) {
@@ -169,6 +174,11 @@ void AudioMixer::MixCallback(void* userdata, uint8_t* stream, int length) {
 }
 
 void AudioMixer::Mix(float* out, int frames) {
+    if (!FDecoder.joinable()) {
+        std::unique_lock lock(FLock);
+        while (DecodeChunk(lock, FChunk)) {
+        }
+    }
     const int block = static_cast<int>(FScratch.size() / 2);
     for (int done = 0; done < frames; done += block)
         MixBlock(out + 2 * done, std::min(block, frames - done));
@@ -222,31 +232,35 @@ void AudioMixer::DecodeLoop() {
     std::vector<float> chunk(static_cast<size_t>(kChunkFrames) * 2);
     std::unique_lock lock(FLock);
     while (!FQuit) {
-        const std::shared_ptr<Voice> voice = NextVoiceToDecode();
-        if (!voice) {
+        if (!DecodeChunk(lock, chunk))
             FWake.wait(lock);
-            continue;
-        }
-        const uint64_t generation = voice->Generation;
-        const bool seek = voice->SeekPending;
-        const int64_t target = voice->SeekFrame;
-        voice->SeekPending = false;
-
-        lock.unlock();
-        const bool placed = !seek || voice->File->Seek(target);
-        const int frames = placed ? voice->File->ReadStereo(chunk.data(), kChunkFrames) : 0;
-        lock.lock();
-
-        if (voice->Generation != generation)
-            continue; // sought while decoding: this chunk belongs to the old place
-        if (frames > 0)
-            SDL_AudioStreamPut(voice->Ahead, chunk.data(), frames * kFrameBytes);
-        if (frames < kChunkFrames) {
-            voice->EndOfFile = true;
-            // The resampler holds back a few frames for the next chunk; there is none.
-            SDL_AudioStreamFlush(voice->Ahead);
-        }
     }
+}
+
+bool AudioMixer::DecodeChunk(std::unique_lock<std::mutex>& lock, std::vector<float>& chunk) {
+    const std::shared_ptr<Voice> voice = NextVoiceToDecode();
+    if (!voice)
+        return false;
+    const uint64_t generation = voice->Generation;
+    const bool seek = voice->SeekPending;
+    const int64_t target = voice->SeekFrame;
+    voice->SeekPending = false;
+
+    lock.unlock();
+    const bool placed = !seek || voice->File->Seek(target);
+    const int frames = placed ? voice->File->ReadStereo(chunk.data(), kChunkFrames) : 0;
+    lock.lock();
+
+    if (voice->Generation != generation)
+        return true; // sought while decoding: this chunk belongs to the old place
+    if (frames > 0)
+        SDL_AudioStreamPut(voice->Ahead, chunk.data(), frames * kFrameBytes);
+    if (frames < kChunkFrames) {
+        voice->EndOfFile = true;
+        // The resampler holds back a few frames for the next chunk; there is none.
+        SDL_AudioStreamFlush(voice->Ahead);
+    }
+    return true;
 }
 
 } // namespace dshow

@@ -14,6 +14,10 @@
 // A seek empties the voice's buffer at once and bumps its generation; a chunk decoded for an
 // older generation is thrown away, so stale audio never reaches the device.
 //
+// Where the program may not start threads (the browser build, rtl/Threads.h) there is no
+// decoding thread: the audio callback, which then runs on the program's only thread, tops every
+// voice up to its half second before it mixes.
+//
 // Without an audio device (no sound on this machine, or the driver refuses) everything still
 // works and nothing is heard: voices decode their first half second and wait.
 #pragma once
@@ -62,6 +66,9 @@ private:
     void Mix(float* out, int frames);
     void MixBlock(float* out, int frames);
     void DecodeLoop();
+    // Decodes one chunk for the voice that needs it most, with the lock (held on entry and on
+    // return) released meanwhile. False when every voice has enough.
+    bool DecodeChunk(std::unique_lock<std::mutex>& lock, std::vector<float>& chunk);
     std::shared_ptr<Voice> NextVoiceToDecode();
 
     std::mutex FLock;
@@ -72,6 +79,7 @@ private:
     bool FAudioStarted = false;
     std::string FDriver;
     std::vector<float> FScratch; // the audio thread's alone
+    std::vector<float> FChunk;   // the decoder's, where it runs on the audio callback
     std::thread FDecoder;
 };
 

@@ -4,8 +4,9 @@
 // Stands in for: a memory device context with a top-down 32-bit DIB selected, a logical font
 // (height, weight, italic, underline, strike-out, quality, face name), text and background
 // colours, text extents and opaque text output.
-// Relies on: fontconfig to choose the face (a face name such as "Arial" resolves to its
-// installed metric-compatible substitute), FreeType to render it.
+// Relies on: the font lookup (FontLookup.h: fontconfig on a desktop, where a face name such as
+// "Arial" resolves to its installed metric-compatible substitute) to choose the face, FreeType
+// to render it.
 // Limits: Windows-1252 text only; no kerning (extents are the sum of advances, as the engine
 // expects); no clipping regions, no rotation (escapement), no char-set selection.
 #pragma once

@@ -1,5 +1,7 @@
 #include "platform/rtl/DecodeAhead.h"
 
+#include "platform/rtl/Threads.h"
+
 #include <SDL.h>
 #include <algorithm>
 #include <atomic>
@@ -160,6 +162,11 @@ TDecodeAhead::TDecodeAhead(TReadGraphics read) {
         ahead.Entries.clear();
     }
     FStarted = true;
+    if (!ThreadsAvailable()) {
+        const std::lock_guard lock(ahead.Lock);
+        ahead.Listed = true; // nothing ahead: every picture is decoded the ordinary way
+        return;
+    }
     // One core is left to the thread that goes on starting the program.
     const unsigned cores = std::thread::hardware_concurrency();
     const unsigned threads = cores > 2 ? cores - 1 : 1;

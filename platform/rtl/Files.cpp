@@ -1,6 +1,7 @@
 #include "platform/rtl/Files.h"
 
 #include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Storage.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -275,6 +276,7 @@ void ReplaceFile(const std::string& target, const std::string& path, const void*
     if (error != 0)
         throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(error));
     SyncFolderOf(target);
+    KeepPlayerFile(target, data, size);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/rtl/Files.h"
 #include "platform/rtl/PictureCodecs.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Threads.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -279,7 +280,8 @@ void DecodeInParallel(const std::vector<const TGraphic*>& graphics) {
         for (size_t i = next++; i < pending.size(); i = next++)
             pending[i]->EnsureDecoded();
     };
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores =
+        ThreadsAvailable() ? std::max(1u, std::thread::hardware_concurrency()) : 1;
     const size_t helpers = std::min<size_t>(cores, pending.size()) > 0
                                ? std::min<size_t>(cores, pending.size()) - 1
                                : 0;

@@ -2,8 +2,10 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/Storage.h"
 #include "platform/rtl/Strings.h"
 #include "platform/win/Dialogs.h"
+#include "platform/win/HostTurn.h"
 #include "platform/win/Keys.h"
 #include "platform/win/MessageWindow.h"
 
@@ -200,6 +202,7 @@ bool TApplication::Initialize() {
     if (!rtl::ChangeToProgramDir())
         std::fprintf(stderr, "Cannot change to the program's folder %s\n",
                      rtl::ProgramDir().c_str());
+    rtl::RestorePlayerFiles();
     return true;
 }
 
@@ -263,6 +266,8 @@ void TApplication::Idle() {
     }
     if (done && !FTerminated && !detail::HasQueuedMessages() && FInitialized)
         SDL_WaitEvent(nullptr);
+    else if (!done)
+        GiveHostItsTurn();
 }
 
 void TApplication::HandleMessage() {

@@ -57,6 +57,9 @@ MessageWindowLayout LayOutMessageWindow(gdi::Font& font, gdi::Font& bold,
 
 enum class MessageKey { Return, Space, Escape, Next, Previous };
 
+// The box's meaning of an SDL key (its keycode and modifiers); false for keys it ignores.
+bool MessageKeyOf(int sym, unsigned mod, MessageKey& key);
+
 // Which button has the focus and which is held down, and what each key or click answers.
 // Return (and Space) press the focused button, which starts as the default one; Escape gives
 // the escape answer whatever has the focus.
@@ -100,6 +103,8 @@ void AvoidWaylandFrameLibrary();
 
 // Shows the box over parent (an SDL window, may be null) and waits for the answer. -1 when it
 // cannot be shown (no video driver that a person can see, no window, no font).
+// A desktop shows it as a window of its own (MessageWindowHost.cpp); a browser page has one
+// canvas, so there it is drawn over the middle of the parent's picture, which it puts back.
 int ShowMessageWindow(void* parent, const std::string& caption, const std::string& text,
                       const std::vector<MessageButton>& buttons, int defaultIndex, int escapeId,
                       unsigned iconBits);

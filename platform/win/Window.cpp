@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <vector>
 
 namespace win {
 

@@ -1,0 +1,7 @@
+#include "platform/win/HostTurn.h"
+
+namespace win {
+
+void GiveHostItsTurn() {}
+
+} // namespace win
