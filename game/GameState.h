@@ -81,6 +81,18 @@ struct TOptionsWidgets {
     TArvexButton* Depth16 = nullptr;
 };
 
+// The comforts added beside the original play, each switched in Config.ini's [Play] section.
+// All on but LowPower, with which the frame timer sleeps until the next frame instead of
+// spinning.
+struct TPlaySettings {
+    bool Mouse = true;     // clicks walk the pusher and push objects
+    bool Counters = true;  // moves, pushes and the level's best drawn on the board
+    bool Redo = true;      // steps undone can be made again
+    bool Hint = true;      // the solver suggests the next push
+    bool DeadCells = true; // objects that can no longer reach a zone are tinted
+    bool LowPower = false;
+};
+
 struct TGameState {
     TGameState();
     ~TGameState();
@@ -121,6 +133,13 @@ struct TGameState {
     // Undo.
     int32_t UndoIndex = 0;
     std::vector<TUndoEntry> UndoHistory;
+    // The step that led to each undo entry, in the common move notation (l, u, r, d for walks,
+    // L, U, R, D for pushes): MoveLog[i] took entry i to entry i + 1. Its first UndoIndex letters
+    // are the moves played since the level started; past them lies what redo can step again,
+    // until a different step cuts it off.
+    std::string MoveLog;
+
+    TPlaySettings Play;
 
     // Progress: completion mark of level n at index n - 1.
     std::array<uint8_t, kProgressSize> Progress{};

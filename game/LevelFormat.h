@@ -8,13 +8,11 @@
 // and leaves the rest of the record as it was.
 #pragma once
 
+#include "puzzle/Level.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-constexpr int kBoardColumns = 16;
-constexpr int kBoardRows = 12;
-constexpr int kMaxBoxes = 9;
 
 // Cell codes. Any code but a wall or an object is free floor; files write ccFloor for it.
 constexpr int32_t ccWall = 0;

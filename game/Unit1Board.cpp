@@ -26,6 +26,12 @@ float AngleFor(int32_t dx, int32_t dy) {
     return 270;
 }
 
+// The step in the common move notation: lower case walks, upper case pushes.
+char MoveLetter(int32_t dx, int32_t dy, bool push) {
+    const char walk = dx < 0 ? 'l' : dx > 0 ? 'r' : dy < 0 ? 'u' : 'd';
+    return push ? static_cast<char>(walk - 'a' + 'A') : walk;
+}
+
 } // namespace
 
 // ---- Levels ---------------------------------------------------------------------------------
@@ -39,6 +45,7 @@ void TForm1::LoadLevel(int32_t Number) {
     CreateGameGui();
     PlaceLevelSprites();
     State.UndoIndex = 0;
+    State.MoveLog.clear();
     ProcUndo();
 }
 
@@ -193,6 +200,8 @@ void TForm1::TryStep(int32_t dx, int32_t dy) {
         }
     }
     ++State.UndoIndex;
+    State.MoveLog.resize(static_cast<size_t>(State.UndoIndex) - 1);
+    State.MoveLog += MoveLetter(dx, dy, push);
     if (State.Rotation)
         State.HeroSprite->Angle = AngleFor(dx, dy);
     move(kStepSize * dx, kStepSize * dy);

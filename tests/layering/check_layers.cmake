@@ -1,6 +1,7 @@
 # cmake -DBUILD=<build folder> -DSOURCE=<source folder> -P check_layers.cmake
 #
-# Proves that engine/, game/ and app/ stand on the platform layer alone: none of their compile
+# Proves that engine/, game/ and app/ stand on the platform layer alone, and puzzle/ on nothing of
+# ours: none of their compile
 # commands names an include folder of an outside library, and none of their sources reaches an
 # outside library's header, directly or through a header of ours (the preprocessor lists every
 # header each source reads). Headers in /usr/include itself (png.h, jpeglib.h, sndfile.h) would
@@ -17,7 +18,7 @@ set(faults "")
 foreach(i RANGE ${last})
     string(JSON file GET "${commands}" ${i} file)
     string(JSON directory GET "${commands}" ${i} directory)
-    if(NOT file MATCHES "^${SOURCE}/(engine|game|app)/")
+    if(NOT file MATCHES "^${SOURCE}/(engine|game|app|puzzle)/")
         continue()
     endif()
     string(JSON command GET "${commands}" ${i} command)
@@ -51,13 +52,21 @@ foreach(i RANGE ${last})
         string(STRIP "${header}" header)
         string(APPEND faults "${file}: reads ${header}\n")
     endif()
+    # The puzzle's rules sit beneath everything of ours: the game and the tools lean on them,
+    # never the other way round.
+    if(file MATCHES "^${SOURCE}/puzzle/")
+        string(REGEX MATCH "${SOURCE}/(engine|platform|game|app|tools)/[^ ]*" header "${headers}")
+        if(header)
+            string(APPEND faults "${file}: reads ${header}\n")
+        endif()
+    endif()
     math(EXPR checked "${checked} + 1")
 endforeach()
 
 if(checked EQUAL 0)
-    message(FATAL_ERROR "no source of engine/, game/ or app/ in ${BUILD}/compile_commands.json")
+    message(FATAL_ERROR "no source of engine/, game/, app/ or puzzle/ in ${BUILD}/compile_commands.json")
 endif()
 if(faults)
     message(FATAL_ERROR "outside libraries reach the layers above the platform:\n${faults}")
 endif()
-message(STATUS "${checked} sources of engine/, game/ and app/ read no outside library's header")
+message(STATUS "${checked} sources of engine/, game/, app/ and puzzle/ keep to their layers")

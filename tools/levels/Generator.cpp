@@ -1,6 +1,6 @@
 #include "tools/levels/Generator.h"
 
-#include "tools/levels/BoardIndex.h"
+#include "puzzle/CellIndex.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +11,8 @@
 namespace levels {
 
 namespace {
+
+using namespace puzzle;
 
 // splitmix64: tiny, and the same numbers on every platform, unlike the standard distributions.
 class Random {

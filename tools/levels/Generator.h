@@ -7,7 +7,7 @@
 // drawn around whatever floor remains. The same options always make the same level.
 #pragma once
 
-#include "tools/levels/Level.h"
+#include "tools/levels/LevelFile.h"
 
 #include <cstdint>
 #include <optional>

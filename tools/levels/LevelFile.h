@@ -13,13 +13,24 @@
 // A file without the magic is still a level; it just has no title.
 #pragma once
 
-#include "tools/levels/Level.h"
+#include "game/LevelFormat.h"
+#include "puzzle/Notation.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 
 namespace levels {
+
+// The tool works on the puzzle's own levels and notation.
+using puzzle::Cell;
+using puzzle::FormatLevel;
+using puzzle::FormatLevels;
+using puzzle::kBarLeft;
+using puzzle::kBarTop;
+using puzzle::Level;
+using puzzle::ParseLevels;
+using puzzle::TextError;
 
 constexpr size_t kLevelFileSize = sizeof(TLevelData);
 constexpr uint8_t kFormatVersion = 1;

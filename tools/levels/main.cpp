@@ -8,10 +8,10 @@
 //   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N] [--far 1]
 //                                    a new level made by playing backwards, as text
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
+#include "puzzle/Solver.h"
 #include "tools/levels/Generator.h"
 #include "tools/levels/LevelCheck.h"
 #include "tools/levels/LevelFile.h"
-#include "tools/levels/Solver.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +21,7 @@
 #include <sstream>
 
 using namespace levels;
+using namespace puzzle;
 
 namespace {
 

@@ -240,7 +240,8 @@ TEST_F(GameRules, UndoStepsBackAcrossPushesToTheStartAndNoFurther) {
     ASSERT_NO_FATAL_FAILURE(Start());
     ASSERT_NO_FATAL_FAILURE(Play(3));
     Press("Right"); // push
-    Press("Down");  // walk
+    Press("Down");  // the object below
+    EXPECT_EQ(Form->State.MoveLog, "RD");
     Press("U");
     EXPECT_EQ(Pusher(), (TCellPos{2, 1}));
     EXPECT_EQ(Box(0), (TCellPos{3, 1}));
@@ -256,10 +257,13 @@ TEST_F(GameRules, UndoStepsBackAcrossPushesToTheStartAndNoFurther) {
     EXPECT_EQ(Pusher(), (TCellPos{1, 1}));
     EXPECT_EQ(std::memcmp(Form->State.Level.Cells, start.Cells, sizeof start.Cells), 0);
 
+    EXPECT_EQ(Form->State.MoveLog, "RD") << "undo keeps the steps it took back";
+
     // A new step after an undo replaces the undone ones.
     Press("Down");
     EXPECT_EQ(History(), 2u);
     EXPECT_EQ(Form->State.UndoIndex, 1);
+    EXPECT_EQ(Form->State.MoveLog, "d");
 }
 
 TEST_F(GameRules, TwoZonesOnOneCellAreBothCoveredByOneObjectAndTheWinIsMarked) {

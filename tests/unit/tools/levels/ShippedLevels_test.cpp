@@ -1,8 +1,8 @@
 // Every shipped level, from its source text to the file the build staged beside the program:
 // sound, solvable, matching the figures recorded with it, distinct, and harder as they go.
+#include "puzzle/Solver.h"
 #include "tools/levels/Generator.h"
 #include "tools/levels/LevelCheck.h"
-#include "tools/levels/Solver.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <sstream>
 
 using namespace levels;
+using namespace puzzle;
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "tools/levels/Level.h"
+#include "puzzle/Notation.h"
 
 #include <gtest/gtest.h>
 
-using namespace levels;
+using namespace puzzle;
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "tools/levels/Solver.h"
+#include "puzzle/Solver.h"
 
-#include "tools/levels/BoardIndex.h"
+#include "puzzle/CellIndex.h"
 
 #include <algorithm>
 #include <cassert>
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace levels {
+namespace puzzle {
 
 namespace {
 
@@ -546,4 +546,4 @@ std::string Replay(const Level& level, const std::string& moves, bool& solved) {
     return {};
 }
 
-} // namespace levels
+} // namespace puzzle

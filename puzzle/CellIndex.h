@@ -1,10 +1,10 @@
-// Cell numbering shared by the solver and the generator: the board with a ring of wall around
-// it, one byte per cell, so that a neighbour's index never leaves the array.
+// Cell numbering shared by the solver, the move searches and the generator: the board with a ring
+// of wall around it, one byte per cell, so that a neighbour's index never leaves the array.
 #pragma once
 
-#include "game/GameState.h"
+#include "puzzle/Level.h"
 
-namespace levels {
+namespace puzzle {
 
 constexpr int kStride = kBoardColumns + 2;
 constexpr int kCells = kStride * (kBoardRows + 2);
@@ -21,4 +21,4 @@ constexpr int Row(int index) {
     return index / kStride - 1;
 }
 
-} // namespace levels
+} // namespace puzzle

@@ -1,10 +1,10 @@
-#include "tools/levels/Level.h"
+#include "puzzle/Notation.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
-namespace levels {
+namespace puzzle {
 
 namespace {
 
@@ -134,40 +134,6 @@ std::string StripComment(const std::string& line) {
 
 } // namespace
 
-bool Level::IsWall(int x, int y) const {
-    if (x < 0 || y < 0 || x >= kBoardColumns || y >= kBoardRows)
-        return true;
-    return Walls[x][y];
-}
-
-bool Level::HasBox(int x, int y) const {
-    return std::find(Boxes.begin(), Boxes.end(), Cell{x, y}) != Boxes.end();
-}
-
-bool Level::HasZone(int x, int y) const {
-    return std::find(Zones.begin(), Zones.end(), Cell{x, y}) != Zones.end();
-}
-
-Grid Level::Inside() const {
-    Grid inside{};
-    if (IsWall(Hero.X, Hero.Y))
-        return inside;
-    std::vector<Cell> todo{Hero};
-    inside[Hero.X][Hero.Y] = true;
-    while (!todo.empty()) {
-        const Cell c = todo.back();
-        todo.pop_back();
-        const Cell next[] = {{c.X + 1, c.Y}, {c.X - 1, c.Y}, {c.X, c.Y + 1}, {c.X, c.Y - 1}};
-        for (const Cell& n : next) {
-            if (IsWall(n.X, n.Y) || inside[n.X][n.Y])
-                continue;
-            inside[n.X][n.Y] = true;
-            todo.push_back(n);
-        }
-    }
-    return inside;
-}
-
 std::vector<Level> ParseLevels(const std::string& text) {
     std::vector<Level> levels;
     Drawing block;
@@ -263,4 +229,4 @@ std::string FormatLevels(const std::vector<Level>& levels) {
     return out;
 }
 
-} // namespace levels
+} // namespace puzzle

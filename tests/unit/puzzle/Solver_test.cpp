@@ -1,4 +1,5 @@
-#include "tools/levels/Solver.h"
+#include "puzzle/Notation.h"
+#include "puzzle/Solver.h"
 
 #include <algorithm>
 #include <deque>
@@ -6,7 +7,7 @@
 #include <random>
 #include <unordered_map>
 
-using namespace levels;
+using namespace puzzle;
 
 namespace {
 

@@ -13,13 +13,13 @@
 // solution without proving it shortest.
 #pragma once
 
-#include "tools/levels/Level.h"
+#include "puzzle/Level.h"
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-namespace levels {
+namespace puzzle {
 
 struct SolveOptions {
     size_t MaxStates = 4'000'000; // positions kept before a search gives up
@@ -48,4 +48,4 @@ std::vector<Cell> DeadSquares(const Level& level);
 // object at the end.
 std::string Replay(const Level& level, const std::string& moves, bool& solved);
 
-} // namespace levels
+} // namespace puzzle

@@ -1,0 +1,32 @@
+// The common plain-text notation of box-pushing puzzles, read and written:
+//   '#' wall, '@' pusher, '+' pusher on a zone, '$' object, '*' object on a zone, '.' zone,
+//   ' ', '-' or '_' floor. Levels are separated by blank lines; lines starting with ';' are
+//   comments, the first comment of a level being its title.
+// A drawing smaller than the board is centred on it, moved only as far as needed to keep its
+// inside clear of the corner that the in-game button bar covers.
+#pragma once
+
+#include "puzzle/Level.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace puzzle {
+
+// A malformed text level (unknown character, no or two pushers, too large a drawing).
+struct TextError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Parses every level of a text in the notation. Errors name the level (1-based) and line.
+std::vector<Level> ParseLevels(const std::string& text);
+
+// The level drawn in the notation, cropped to its walls (and whatever lies outside them),
+// preceded by its title and notes as comments.
+std::string FormatLevel(const Level& level);
+
+// The text of a whole collection: levels separated by blank lines.
+std::string FormatLevels(const std::vector<Level>& levels);
+
+} // namespace puzzle
