@@ -180,6 +180,20 @@ TEST(Pictures, ASideBeyondTheLargestIsRefusedEachWayInEveryFormat) {
     }
 }
 
+// libpng takes the size from the header before it meets a broken chunk further on, and the
+// pixels are allocated at that size: the header reports it all the same, so that a picture too
+// large is refused before a gigabyte is filled in vain.
+TEST(Pictures, APngBrokenAfterItsHeaderIsSizedByTheHeader) {
+    std::vector<uint8_t> png = oil::HugePngHeader(16384, 8);
+    png.resize(png.size() - 6); // into the end chunk
+    TPNGObject graphic;
+    graphic.LoadFromBytes(png);
+    long long width = 0, height = 0;
+    ASSERT_TRUE(graphic.HeaderSize(width, height));
+    EXPECT_EQ(width, 16384);
+    EXPECT_EQ(height, 8);
+}
+
 TEST(Pictures, ASizeBeyondTheBlockIsAReadError) {
     std::vector<uint8_t> bytes = Stored("TBitmap", TinyBmp(), true);
     bytes[8] = 0xFF; // the UInt32 size now claims more than there is
