@@ -6,9 +6,11 @@
 #include <SDL.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -235,6 +237,19 @@ public:
     const int Fd;
 };
 
+// The process's file mode mask. umask() reads it only by setting it, which would race with the
+// files other threads create meanwhile; Linux reports it without that.
+mode_t FileModeMask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
 // WriteFileAtomic on the file that path finally names (target); messages name path.
 void ReplaceFile(const std::string& target, const std::string& path, const void* data,
                  size_t size) {
@@ -242,8 +257,9 @@ void ReplaceFile(const std::string& target, const std::string& path, const void*
         throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
     };
     // The rename would replace anything, read-only or not: the checks a plain open makes are
-    // made here by hand.
-    mode_t mode = 0644;
+    // made here by hand. The temporary file is made 0600 whatever the umask: a new file gets
+    // the mode an open would have given it, an old one keeps its own.
+    mode_t mode = 0;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
@@ -253,7 +269,9 @@ void ReplaceFile(const std::string& target, const std::string& path, const void*
         if (::access(target.c_str(), W_OK) != 0)
             refuse(SysErrorMessage(errno));
         mode = st.st_mode & 07777;
-    } else if (errno != ENOENT) {
+    } else if (errno == ENOENT) {
+        mode = 0644 & ~FileModeMask();
+    } else {
         refuse(SysErrorMessage(errno));
     }
 

@@ -18,8 +18,11 @@ bool SizeAcceptable(long long width, long long height, std::string& error) {
     return true;
 }
 
+namespace {
+const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+} // namespace
+
 size_t PNGLength(const uint8_t* data, size_t size) {
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (size < 8 || std::memcmp(data, kSignature, 8) != 0)
         return 0;
     size_t pos = 8;
@@ -38,9 +41,11 @@ size_t PNGLength(const uint8_t* data, size_t size) {
 }
 
 bool PNGSize(const std::vector<uint8_t>& file, long long& width, long long& height) {
-    // The signature, then the IHDR chunk: length, type, width and height (big-endian).
-    if (file.size() < 24 || std::memcmp(file.data() + 12, "IHDR", 4) != 0 ||
-        PNGLength(file.data(), file.size()) == 0)
+    // The signature, then the IHDR chunk: length, type, width and height (big-endian). libpng
+    // sizes the picture (and we allocate it) from these alone, before it finds out whether the
+    // chunks after them are sound, so broken chunks further on change nothing here.
+    if (file.size() < 24 || std::memcmp(file.data(), kSignature, 8) != 0 ||
+        std::memcmp(file.data() + 12, "IHDR", 4) != 0)
         return false;
     const auto be32 = [&](size_t at) {
         return (static_cast<long long>(file[at]) << 24) | (file[at + 1] << 16) |

@@ -88,7 +88,10 @@ def sync_tree():
             if os.path.exists(target) and filecmp.cmp(source, target, shallow=False):
                 continue
             os.makedirs(os.path.dirname(target), exist_ok=True)
-            shutil.copy2(source, target)
+            # Stamped with the time of copying, not the source's: a file changed while an
+            # earlier copy was being built is older than the objects that build made from the
+            # old text, and the build would keep them.
+            shutil.copy(source, target)
     for folder, dirs, files in os.walk(TREE):
         rel = os.path.relpath(folder, TREE)
         if rel == ".":

@@ -122,8 +122,9 @@ int main(int argc, char** argv) {
     Write(dir / "fuzz_pictures" / "jpeg", Prefixed(1, jpeg));
     Write(dir / "fuzz_pictures" / "bmp", Prefixed(2, bmp));
     // Headers that claim 16384 x 16384: read for their size, never decoded.
-    Write(dir / "fuzz_pictures" / "png-huge-header", Prefixed(0, oil::HugePngHeader(16384)));
-    Write(dir / "fuzz_pictures" / "jpeg-huge-header", Prefixed(1, oil::HugeJpegHeader(16384)));
+    Write(dir / "fuzz_pictures" / "png-huge-header", Prefixed(0, oil::HugePngHeader(16384, 16384)));
+    Write(dir / "fuzz_pictures" / "jpeg-huge-header",
+          Prefixed(1, oil::HugeJpegHeader(16384, 16384)));
 
     WriteText(dir / "fuzz_ini" / "config", "[Options]\r\nMusic=1\r\nFull=0\r\nAntialiasing=1\r\n"
                                            "Depth=32\r\nTheme=Space\r\n");

@@ -66,6 +66,17 @@ const std::vector<std::string> kPushes = {
     "##########",
 };
 
+// An object on each side of the pusher, room behind each, the zones out of the way.
+const std::vector<std::string> kCross = {
+    "#######", //
+    "#.---.#", //
+    "#--$--#", //
+    "#-$@$-#", //
+    "#--$--#", //
+    "#.---.#", //
+    "#######",
+};
+
 // Two objects, both zones on the cell right of the first: one push covers both.
 const std::vector<std::string> kSharedZone = {
     "######", //
@@ -179,6 +190,47 @@ TEST_F(GameRules, PushesMoveOneObjectIntoFreeCellsOnly) {
     EXPECT_EQ(Box(3), (TCellPos{2, 2}));
     EXPECT_EQ(Cell(2, 2), ccBox);
     EXPECT_EQ(History(), 4u) << "blocked moves add no entry";
+    EXPECT_FALSE(Form->State.Won);
+}
+
+// Each direction pushes its own way, cells, objects and sprites alike, and turns the pusher to
+// face it (the theme turns it); a push straight back is refused by the wall behind.
+TEST_F(GameRules, PushesGoEachOfTheFourWays) {
+    WriteLevel(3, MakeLevel(kCross));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Play(3));
+    ASSERT_TRUE(Form->State.Rotation);
+    const struct {
+        const char *Key, *Back;
+        int Box;
+        TCellPos Object;
+        float Angle;
+    } pushes[] = {
+        {"Up", "Down", 0, {3, 1}, 270},
+        {"Left", "Right", 1, {1, 3}, 180},
+        {"Right", "Left", 2, {5, 3}, 0},
+        {"Down", "Up", 3, {3, 5}, 90},
+    };
+    for (const auto& p : pushes) {
+        SCOPED_TRACE(p.Key);
+        const TCellPos from = Box(p.Box);
+        Press(p.Key);
+        EXPECT_EQ(Pusher(), from);
+        EXPECT_EQ(Box(p.Box), p.Object);
+        EXPECT_EQ(Cell(from.X, from.Y), ccFloor);
+        EXPECT_EQ(Cell(p.Object.X, p.Object.Y), ccBox);
+        EXPECT_FLOAT_EQ(Form->State.BoxSprites[static_cast<size_t>(p.Box)]->X,
+                        static_cast<float>(p.Object.X * layout::kCell));
+        EXPECT_FLOAT_EQ(Form->State.BoxSprites[static_cast<size_t>(p.Box)]->Y,
+                        static_cast<float>(p.Object.Y * layout::kCell));
+        EXPECT_FLOAT_EQ(Form->State.HeroSprite->X, static_cast<float>(from.X * layout::kCell));
+        EXPECT_FLOAT_EQ(Form->State.HeroSprite->Y, static_cast<float>(from.Y * layout::kCell));
+        EXPECT_FLOAT_EQ(Form->State.HeroSprite->Angle, p.Angle);
+        Press(p.Key); // the wall behind the object
+        EXPECT_EQ(Pusher(), from);
+        Press(p.Back);
+        EXPECT_EQ(Pusher(), (TCellPos{3, 3}));
+    }
     EXPECT_FALSE(Form->State.Won);
 }
 

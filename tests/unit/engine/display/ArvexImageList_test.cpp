@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <tuple>
 
 using testing_support::HeadlessApp;
 using testing_support::Image;
@@ -316,37 +317,75 @@ TEST_F(ImageListTest, EveryDrawOperation) {
 // Pictures no device could take are refused from their headers alone: the check, the texture
 // loading and a picture file named by Filepath never decode them, so memory stays where it was
 // (a decode of one of them would add a gigabyte; the sanitizers' own overhead stays far below the
-// bound).
+// bound). Each format and each side counts: a picture too large on one side only is refused too.
 TEST_F(ImageListTest, APictureLargerThanAnyTextureIsNeverDecoded) {
     const long before = PeakResidentKb();
     EXPECT_EQ(List->MaxTextureSide(), 4096);
-    const oil::ThemePicture hugePng{
-        "Sky", "TPNGObject", oil::HugePngHeader(16384), 0, 0, rtl::clBlack, false, ""};
-    const oil::ThemePicture hugeJpeg{
-        "Stars", "TJPEGImage", oil::HugeJpegHeader(16384), 0, 0, rtl::clBlack, false, ""};
-    for (const oil::ThemePicture& huge : {hugePng, hugeJpeg}) {
+    const struct {
+        const char* ClassName;
+        std::vector<uint8_t> (*Header)(int, int);
+        int Width, Height;
+    } cases[] = {
+        {"TPNGObject",
+         [](int w, int h) {
+             return oil::HugePngHeader(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+         },
+         16384, 16384},
+        {"TPNGObject",
+         [](int w, int h) {
+             return oil::HugePngHeader(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+         },
+         16384, 16},
+        {"TPNGObject",
+         [](int w, int h) {
+             return oil::HugePngHeader(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+         },
+         16, 4097},
+        {"TJPEGImage",
+         [](int w, int h) {
+             return oil::HugeJpegHeader(static_cast<uint16_t>(w), static_cast<uint16_t>(h));
+         },
+         16384, 16384},
+        {"TJPEGImage",
+         [](int w, int h) {
+             return oil::HugeJpegHeader(static_cast<uint16_t>(w), static_cast<uint16_t>(h));
+         },
+         4097, 16},
+        {"TJPEGImage",
+         [](int w, int h) {
+             return oil::HugeJpegHeader(static_cast<uint16_t>(w), static_cast<uint16_t>(h));
+         },
+         16, 16384},
+        {"TBitmap", [](int w, int h) { return oil::HugeBmpHeader(w, h); }, 16384, 16},
+        {"TBitmap", [](int w, int h) { return oil::HugeBmpHeader(w, h); }, 16, 16384},
+    };
+    for (const auto& c : cases) {
+        const std::string size = std::to_string(c.Width) + " x " + std::to_string(c.Height);
+        const std::string name = std::string(c.ClassName) + " " + size;
+        SCOPED_TRACE(name);
         win::RecordedMessageBoxes().clear();
         const std::vector<uint8_t> theme =
-            oil::WriteTheme({Png("a", Coordinates(8, 8), 8, 8), huge});
+            oil::WriteTheme({Png("a", Coordinates(8, 8), 8, 8),
+                             oil::ThemePicture{name, c.ClassName, c.Header(c.Width, c.Height), 0, 0,
+                                               rtl::clBlack, false, ""}});
         rtl::TMemoryStream stream;
         stream.WriteBuffer(theme.data(), static_cast<int64_t>(theme.size()));
         List->ImageList().LoadFromStream(stream);
+        const std::string why =
+            "the picture is " + size + ", larger than the largest texture (4096 x 4096)";
         EXPECT_EQ(List->ImageList().Problem(List->MaxTextureSide()),
-                  "item 1 (\"" + huge.Name +
-                      "\"): the picture is 16384 x 16384, larger than the largest texture "
-                      "(4096 x 4096)");
+                  "item 1 (\"" + name + "\"): " + why);
+        EXPECT_FALSE(List->Items(1)->Picture().Graphic()->Decoded());
         List->LoadTextures();
         EXPECT_EQ(List->Items(1)->Texture(), nullptr);
         EXPECT_EQ(win::RecordedMessageBoxes().size(), 1u);
         EXPECT_EQ(win::RecordedMessageBoxes().empty() ? "" : win::RecordedMessageBoxes()[0].Text,
-                  "Error creating texture " + huge.Name +
-                      ": the picture is 16384 x 16384, larger than the largest texture (4096 x "
-                      "4096)");
+                  "Error creating texture " + name + ": " + why);
     }
     // A picture file of that kind stays unread; the streamed picture serves.
     testing_support::TempDir dir;
     rtl::TMemoryStream file;
-    const std::vector<uint8_t> bytes = oil::HugePngHeader(16384);
+    const std::vector<uint8_t> bytes = oil::HugePngHeader(16384, 16384);
     file.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     file.SaveToFile(dir.File("huge.png"));
     oil::ThemePicture fromFile = Png("file", Coordinates(8, 8), 0, 0);
@@ -386,20 +425,23 @@ TEST_F(ImageListTest, APictureThatDoesNotDecodeIsNamedWithItsItem) {
 }
 
 // Pictures that each fit a texture but together would take far more memory than their file
-// could honestly hold are refused from their headers too, before any is decoded.
+// could honestly hold are refused from their headers too, before any is decoded. Sides differ,
+// so a size that counts one side twice shows.
 TEST_F(ImageListTest, PicturesTooLargeTogetherAreRefusedBeforeDecoding) {
     const long before = PeakResidentKb();
     std::vector<oil::ThemePicture> pictures;
-    for (const char* name : {"a", "b", "c"})
-        pictures.push_back(oil::ThemePicture{name, "TPNGObject", oil::HugePngHeader(4096), 0, 0,
-                                             rtl::clBlack, false, ""});
+    for (const auto& [name, width, height] :
+         {std::tuple{"a", 4096u, 1024u}, std::tuple{"b", 1024u, 4096u},
+          std::tuple{"c", 4096u, 4096u}})
+        pictures.push_back(oil::ThemePicture{name, "TPNGObject", oil::HugePngHeader(width, height),
+                                             0, 0, rtl::clBlack, false, ""});
     const std::vector<uint8_t> bytes = oil::WriteTheme(pictures);
     rtl::TMemoryStream stream;
     stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     TImageListCollection theme(List);
     theme.LoadFromStream(stream);
     EXPECT_EQ(theme.Problem(4096, int64_t{64} << 20),
-              "its pictures would take 192 MB once decoded, more than such a file may (64 MB at "
+              "its pictures would take 96 MB once decoded, more than such a file may (64 MB at "
               "most)");
     EXPECT_FALSE(theme.Items(0)->Picture().Graphic()->Decoded());
     EXPECT_LT(PeakResidentKb() - before, 128 * 1024);

@@ -103,6 +103,7 @@ TEST(ArvexRenderer, ActivateTakesTheScreensDeviceAndResetsTheQuad) {
 TEST(ColorHelpers, PackAndConvertColours) {
     EXPECT_EQ(ColorToARGB(0x00FF0000), 0xFF0000FFu) << "a platform blue";
     EXPECT_EQ(ColorToARGB(0x0000FF), 0xFFFF0000u) << "a platform red";
+    EXPECT_EQ(ColorToARGB(0x00336699), 0xFF996633u) << "every channel in its place";
     EXPECT_EQ(ColorToARGB(0x80FF0000), 0x80FF0000u) << "already ARGB";
     EXPECT_EQ(ColorToARGB(0xFFFFFFFF), 0xFFFFFFFFu);
     EXPECT_EQ(PackARGB(0x12, 0x34, 0x56, 0x78), 0x78123456u);

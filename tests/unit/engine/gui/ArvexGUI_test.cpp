@@ -81,6 +81,20 @@ TEST_F(GUITest, WidgetsAreNumberedAndClicksNeedAMoveFirst) {
     EXPECT_TRUE(Handled);
 }
 
+// Each edge of a wide button bounds its own side: on it is inside, a pixel beyond is outside.
+TEST_F(GUITest, EachEdgeOfAWideButtonBoundsItsOwnSide) {
+    const TArvexButton* a = Button(10, 10, 100, 20);
+    const struct {
+        int X, Y;
+        bool Inside;
+    } points[] = {{10, 20, true}, {9, 20, false}, {110, 20, true}, {111, 20, false},
+                  {60, 10, true}, {60, 9, false}, {60, 30, true},  {60, 31, false}};
+    for (const auto& p : points) {
+        MoveTo(p.X, p.Y);
+        EXPECT_EQ(GUI->HoverId == a->Id, p.Inside) << "at " << p.X << ", " << p.Y;
+    }
+}
+
 TEST_F(GUITest, PressOnOneWidgetReleaseOnAnotherIsNoClick) {
     TArvexButton* a = Button(0, 0, 50, 50);
     TArvexButton* b = Button(100, 0, 50, 50);

@@ -111,18 +111,19 @@ TEST(ArvexSprite, PositionsKeepBoundsAndMiddleInStep) {
 
 TEST(ArvexSprite, ImageSizesAndPatternsClamp) {
     Pictures pictures;
-    TImageListItem* sheet = pictures.Item(128, 64, 32, 32); // 4 x 2 cells
+    // Cells wider than tall, more rows than columns: a side taken for the other shows.
+    TImageListItem* sheet = pictures.Item(64, 128, 32, 16); // 2 x 8 cells
     TArvexSprite manager(nullptr);
     TSprite s(&manager);
     s.SetPatternIndex(20); // no image yet: stored as given
     EXPECT_EQ(s.PatternIndex, 20);
     s.SetImage(sheet);
     EXPECT_EQ(s.Width, 32);
-    EXPECT_EQ(s.Height, 32);
+    EXPECT_EQ(s.Height, 16);
     s.SetPatternIndex(20);
-    EXPECT_EQ(s.PatternIndex, 7);
-    EXPECT_EQ(s.PatternOffsetX, 96);
-    EXPECT_EQ(s.PatternOffsetY, 32);
+    EXPECT_EQ(s.PatternIndex, 15);
+    EXPECT_EQ(s.PatternOffsetX, 32);
+    EXPECT_EQ(s.PatternOffsetY, 112);
     s.SetPatternIndex(-3);
     EXPECT_EQ(s.PatternIndex, 0);
     TRect r;
@@ -131,7 +132,7 @@ TEST(ArvexSprite, ImageSizesAndPatternsClamp) {
     EXPECT_EQ(r.Left, 32);
     EXPECT_EQ(r.Top, 32);
     EXPECT_EQ(r.Right, 64);
-    EXPECT_EQ(r.Bottom, 64);
+    EXPECT_EQ(r.Bottom, 48);
 
     // A picture smaller than one tile has no patterns: nothing divides by zero.
     TImageListItem* tiny = pictures.Item(8, 8, 16, 16);

@@ -4,6 +4,7 @@
 #include "platform/d3d/soft/SoftDevice.h"
 #include "tests/unit/platform/d3d/DeviceRig.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
@@ -169,6 +170,55 @@ TEST(SoftRaster, SpanPathDrawsExactlyWhatTheReferencePathDrawsWithEveryVectorCod
         }
     }
     soft::SetVectorCode(best);
+}
+
+// Every source and destination factor the device accepts, on both paths, against the factors'
+// definitions: a channel weighs s * F / 255 + d * G / 255, each product rounded, the sum
+// saturated. Every channel and both alphas differ, so a factor that reads the wrong one shows.
+TEST(SoftRaster, EveryBlendFactorPairWeighsTheChannelsItNames) {
+    DeviceRig rig;
+    constexpr uint32_t kSource = 0xB3F0417A, kDest = 0x6A2D9CE1;
+    const char* const names[] = {"ZERO",      "ONE",         "SRCCOLOR",  "INVSRCCOLOR",
+                                 "SRCALPHA",  "INVSRCALPHA", "DESTALPHA", "INVDESTALPHA",
+                                 "DESTCOLOR", "INVDESTCOLOR"};
+    // The weight out of 255 of factor f for the channel at shift.
+    const auto weight = [](DWORD f, int shift) -> uint32_t {
+        const uint32_t s = (kSource >> shift) & 0xFF, d = (kDest >> shift) & 0xFF;
+        const uint32_t sa = kSource >> 24, da = kDest >> 24;
+        const uint32_t table[] = {0, 255, s, 255 - s, sa, 255 - sa, da, 255 - da, d, 255 - d};
+        return table[f - D3DBLEND_ZERO];
+    };
+    for (const soft::Path path : {soft::Path::Spans, soft::Path::Reference}) {
+        auto device = rig.Make(2, 1, D3DFMT_A8R8G8B8, false);
+        static_cast<SoftDevice&>(*device).SetPath(path);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+        for (DWORD src = D3DBLEND_ZERO; src <= D3DBLEND_INVDESTCOLOR; ++src)
+            for (DWORD dst = D3DBLEND_ZERO; dst <= D3DBLEND_INVDESTCOLOR; ++dst) {
+                ASSERT_EQ(device->SetRenderState(D3DRS_SRCBLEND, src), D3D_OK);
+                ASSERT_EQ(device->SetRenderState(D3DRS_DESTBLEND, dst), D3D_OK);
+                device->BeginScene();
+                device->Clear(0, nullptr, D3DCLEAR_TARGET, kDest, 1, 0);
+                DrawFan(*device, Rect(0, 0, 1, 1, kSource));
+                device->EndScene();
+                uint32_t expected = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    const long sum =
+                        std::lround(((kSource >> shift) & 0xFF) * weight(src, shift) / 255.0) +
+                        std::lround(((kDest >> shift) & 0xFF) * weight(dst, shift) / 255.0);
+                    expected |= static_cast<uint32_t>(std::min(sum, 255L)) << shift;
+                }
+                const std::vector<uint32_t> pixels = device->ReadBackBuffer();
+                EXPECT_EQ(pixels[0], expected)
+                    << (path == soft::Path::Spans ? "spans" : "reference") << ": source "
+                    << names[src - D3DBLEND_ZERO] << ", destination " << names[dst - D3DBLEND_ZERO];
+                EXPECT_EQ(pixels[1], kDest) << "a pixel outside the quad was drawn";
+            }
+    }
 }
 
 TEST(SoftRaster, SharedEdgesAreFilledOnceAndUprightQuadsCoverTheirPixels) {

@@ -1,9 +1,11 @@
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
+#include "platform/rtl/IniFiles.h"
 #include "platform/rtl/Streams.h"
 #include "tests/support/Headless.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +21,17 @@ namespace {
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Octal(mode_t mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode));
+    return text;
+}
+
+std::string ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? Octal(st.st_mode & 07777) : "missing";
 }
 
 // Runs the body with dir as the current folder, restoring the old one afterwards.
@@ -154,6 +167,39 @@ TEST(Files, ReplacingFollowsLinksAndKeepsPermissions) {
     WriteFileAtomic(dir.File("compleated.cmp"), "p", 1);
     EXPECT_TRUE(fs::is_symlink(dir.Path / "compleated.cmp"));
     EXPECT_TRUE(fs::is_regular_file(dir.Path / "synced/compleated.cmp"));
+}
+
+// Every way a player's file is replaced keeps its mode to the bit. The temporary file starts at
+// 0600, so that mode alone would prove nothing; group bits show a mode copied only in part.
+TEST(Files, EveryReplacementKeepsTheFilesExactMode) {
+    TempDir dir;
+    const std::string file = dir.File("Config.ini");
+    const std::pair<const char*, std::function<void()>> writers[] = {
+        {"WriteFileAtomic", [&] { WriteFileAtomic(file, "[Options]\n", 10); }},
+        {"UpdateFileAtomic",
+         [&] { UpdateFileAtomic(file, 100, [](std::vector<uint8_t>& b) { b.push_back('\n'); }); }},
+        {"TIniFile", [&] { TIniFile(file).WriteBool("Options", "Music", false); }},
+    };
+    for (const mode_t mode : {0600, 0640, 0660, 0664, 0604})
+        for (const auto& [name, write] : writers) {
+            const std::string before = "[Options]\nMusic=1\n";
+            WriteFile(file, before);
+            ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+            write();
+            const std::vector<uint8_t> after = ReadFileBytes(file);
+            EXPECT_NE(std::string(after.begin(), after.end()), before) << name << " wrote nothing";
+            EXPECT_EQ(ModeOf(file), Octal(mode)) << name;
+        }
+    // A new file gets what an ordinary open would give it: 0644 less the umask.
+    for (const mode_t mask : {022, 077, 027}) {
+        const mode_t old = ::umask(mask);
+        for (const auto& [name, write] : writers) {
+            std::filesystem::remove(file);
+            write();
+            EXPECT_EQ(ModeOf(file), Octal(0644 & ~mask)) << name << " under umask " << Octal(mask);
+        }
+        ::umask(old);
+    }
 }
 
 TEST(Files, AReadOnlyFileIsRefusedAsAnOpenWouldRefuseIt) {

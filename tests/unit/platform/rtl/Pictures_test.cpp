@@ -3,6 +3,7 @@
 #include "platform/rtl/Pictures.h"
 #include "platform/win/Dialogs.h"
 #include "tests/support/Headless.h"
+#include "tools/oil/HostilePictures.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,6 +152,46 @@ TEST(Pictures, DataThatWillNotDecodeLeavesAnEmptyPicture) {
     EXPECT_TRUE(ReadStored(Stored("TPNGObject", {'n', 'o', 'p', 'e'}, false)).Empty());
     // An unregistered class leaves no graphic at all.
     EXPECT_EQ(ReadStored(Stored("TGIFImage", {1, 2, 3}, false)).Graphic(), nullptr);
+}
+
+// A side beyond the largest accepted is refused whichever side it is, in every format, and the
+// header reports the size as claimed.
+TEST(Pictures, ASideBeyondTheLargestIsRefusedEachWayInEveryFormat) {
+    for (const auto& [w, h] :
+         {std::pair{kMaxPictureSide + 1, 16}, std::pair{16, kMaxPictureSide + 1}}) {
+        const std::string size = std::to_string(w) + " x " + std::to_string(h);
+        const std::pair<std::string, std::vector<uint8_t>> files[] = {
+            {"TPNGObject", oil::HugePngHeader(static_cast<uint32_t>(w), static_cast<uint32_t>(h))},
+            {"TJPEGImage", oil::HugeJpegHeader(static_cast<uint16_t>(w), static_cast<uint16_t>(h))},
+            {"TBitmap", oil::HugeBmpHeader(w, h)},
+        };
+        for (const auto& [className, bytes] : files) {
+            SCOPED_TRACE(className + " " + size);
+            const TPicture picture =
+                ReadStored(Stored(className, bytes, className != "TPNGObject"));
+            long long width = 0, height = 0;
+            ASSERT_TRUE(picture.Graphic()->HeaderSize(width, height));
+            EXPECT_EQ(std::to_string(width) + " x " + std::to_string(height), size);
+            EXPECT_TRUE(picture.Empty());
+            const std::string& error = picture.Graphic()->DecodeError();
+            EXPECT_NE(error.find("picture size " + size + " is not accepted"), std::string::npos)
+                << error;
+        }
+    }
+}
+
+// libpng takes the size from the header before it meets a broken chunk further on, and the
+// pixels are allocated at that size: the header reports it all the same, so that a picture too
+// large is refused before a gigabyte is filled in vain.
+TEST(Pictures, APngBrokenAfterItsHeaderIsSizedByTheHeader) {
+    std::vector<uint8_t> png = oil::HugePngHeader(16384, 8);
+    png.resize(png.size() - 6); // into the end chunk
+    TPNGObject graphic;
+    graphic.LoadFromBytes(png);
+    long long width = 0, height = 0;
+    ASSERT_TRUE(graphic.HeaderSize(width, height));
+    EXPECT_EQ(width, 16384);
+    EXPECT_EQ(height, 8);
 }
 
 TEST(Pictures, ASizeBeyondTheBlockIsAReadError) {
