@@ -7,11 +7,18 @@
 //                                    a push-optimal solution in LURD letters with its counts
 //   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N] [--far 1]
 //                                    a new level made by playing backwards, as text
+//   levels evolve --seed S --boxes K --size WxH --generations G [--cap N] [--brood N]
+//                 [--threads T] [--checkpoint FILE]
+//                                    a hard level searched for over rooms, proven, as text
+//   levels report FILE [--plot OUT.png] [--max-states N]
+//                                    each level's difficulty figures as a table, and a plot
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
 #include "puzzle/Solver.h"
+#include "tools/levels/Evolver.h"
 #include "tools/levels/Generator.h"
 #include "tools/levels/LevelCheck.h"
 #include "tools/levels/LevelFile.h"
+#include "tools/levels/Report.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +38,10 @@ int Usage() {
                  "       levels check FILE...\n"
                  "       levels solve FILE... [--level N] [--max-states N]\n"
                  "       levels generate --seed S --boxes K --size WxH [--walls N] "
-                 "[--states N] [--beam N] [--far 1]\n";
+                 "[--states N] [--beam N] [--far 1]\n"
+                 "       levels evolve --seed S --boxes K --size WxH --generations G [--cap N] "
+                 "[--brood N] [--threads T] [--checkpoint FILE]\n"
+                 "       levels report FILE [--plot OUT.png] [--max-states N]\n";
     return 2;
 }
 
@@ -185,6 +195,101 @@ int GenerateOne(const GenerateOptions& o) {
     return 0;
 }
 
+// The notes a proven level keeps: how it was made, its figures and its solution.
+void Record(Level& level, const std::string& command, const Judgement& j) {
+    level.Notes.push_back(command);
+    level.Notes.push_back("solution: " + std::to_string(j.Pushes) + " pushes, " +
+                          std::to_string(j.Moves) + " moves");
+    level.Notes.push_back("figures: " + std::to_string(j.Changes) + " object changes, " +
+                          std::to_string(j.Lines) + " object lines, " + std::to_string(j.States) +
+                          " positions");
+    level.Notes.push_back("moves: " + j.Solution);
+}
+
+// The checkpoint holds the best level so far and the generations done, under the command
+// that made it; a run of another command starts afresh.
+std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& path,
+                                                    const std::string& command) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::vector<Level> levels = ParseLevels(text.str());
+    if (levels.size() != 1)
+        return std::nullopt;
+    const Level& l = levels[0];
+    if (l.Notes.size() < 2 || l.Notes[0] != command || l.Notes[1].rfind("generations done: ", 0))
+        return std::nullopt;
+    return std::make_pair(l, std::atoi(l.Notes[1].c_str() + 18));
+}
+
+int EvolveOne(const EvolveOptions& o, int threads, const std::string& checkpoint) {
+    const std::string command = EvolveCommand(o);
+    std::optional<Level> start;
+    int first = 0;
+    if (!checkpoint.empty())
+        if (auto saved = ReadCheckpoint(checkpoint, command)) {
+            start = saved->first;
+            first = saved->second;
+            std::cerr << "resuming after generation " << first << "\n";
+        }
+    if (!start)
+        start = FirstLevel(o);
+    if (!start) {
+        std::cerr << "no level: the room is too small for the objects\n";
+        return 1;
+    }
+    start->Title.clear();
+    start->Notes.clear();
+    auto progress = [&](const EvolveProgress& p, const Level& best) {
+        std::fprintf(stderr,
+                     "generation %d/%d: best score %.1f (%d pushes, %d object changes, %d lines, "
+                     "%zu positions), %.0f positions/s\n",
+                     p.Generation, o.Generations, p.Best.Score, p.Best.Pushes, p.Best.Changes,
+                     p.Best.Lines, p.Best.States,
+                     p.Seconds > 0 ? static_cast<double>(p.Positions) / p.Seconds : 0.0);
+        if (checkpoint.empty())
+            return;
+        Level saved = best;
+        saved.Title = "Checkpoint";
+        saved.Notes = {command, "generations done: " + std::to_string(p.Generation)};
+        const std::string temporary = checkpoint + ".new";
+        std::ofstream(temporary, std::ios::binary) << FormatLevel(saved);
+        std::filesystem::rename(temporary, checkpoint);
+    };
+    auto [level, judgement] = Evolve(o, *start, first, threads, progress);
+    if (!judgement.Valid) {
+        std::cerr << "no level proven within the cap: " << judgement.Why << "\n";
+        return 1;
+    }
+    level.Title = "Evolved";
+    level.Notes.clear();
+    Record(level, command, judgement);
+    std::cout << FormatLevel(level);
+    return 0;
+}
+
+int ReportFile(const std::string& file, const std::string& plot, size_t maxStates) {
+    std::vector<ReportRow> rows;
+    int failed = 0;
+    for (const Loaded& l : Load(file)) {
+        Report(l);
+        rows.push_back(MeasureLevel(l.L, static_cast<int>(rows.size()) + 1, maxStates));
+        failed += !l.Problems.empty() || !rows.back().Optimal;
+    }
+    std::cout << FormatReport(rows);
+    if (!plot.empty()) {
+        const std::vector<uint8_t> png = rtl::EncodePNG(PlotReport(rows));
+        std::ofstream out(plot, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(png.data()),
+                  static_cast<std::streamsize>(png.size()));
+        if (!out)
+            throw std::runtime_error("cannot write " + plot);
+    }
+    return failed ? 1 : 0;
+}
+
 long Number(const std::string& text) {
     char* end = nullptr;
     const long n = std::strtol(text.c_str(), &end, 10);
@@ -232,6 +337,36 @@ int Run(const std::vector<std::string>& args) {
         const std::optional<GenerateOptions> o =
             ParseGenerateArguments(std::vector<std::string>(args.begin() + 1, args.end()));
         return o ? GenerateOne(*o) : Usage();
+    }
+    if (command == "report" && files.size() == 1) {
+        std::string plot;
+        size_t maxStates = SolveOptions{}.MaxStates;
+        for (const auto& [flag, value] : flags) {
+            if (flag == "--plot")
+                plot = value;
+            else if (flag == "--max-states")
+                maxStates = static_cast<size_t>(Number(value));
+            else
+                return Usage();
+        }
+        return ReportFile(files[0], plot, maxStates);
+    }
+    if (command == "evolve") {
+        std::vector<std::string> rest;
+        int threads = 2;
+        std::string checkpoint;
+        for (const auto& [flag, value] : flags) {
+            if (flag == "--threads")
+                threads = static_cast<int>(std::min(Number(value), 64L));
+            else if (flag == "--checkpoint")
+                checkpoint = value;
+            else {
+                rest.push_back(flag);
+                rest.push_back(value);
+            }
+        }
+        const std::optional<EvolveOptions> o = ParseEvolveArguments(rest);
+        return o && files.empty() ? EvolveOne(*o, threads, checkpoint) : Usage();
     }
     return Usage();
 }
