@@ -106,6 +106,21 @@ int IdleObjects(const Level& level, const std::string& moves) {
     return static_cast<int>(std::count(moved.begin(), moved.end(), false));
 }
 
+// Whether an object rests untouched on cell c through the whole solution.
+bool IdleOn(const Level& level, const std::string& moves, Cell c) {
+    if (!level.HasBox(c.X, c.Y))
+        return false;
+    int x = level.Hero.X, y = level.Hero.Y;
+    for (char m : moves) {
+        const char lower = static_cast<char>(m | 0x20);
+        x += lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
+        y += lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
+        if (m != lower && x == c.X && y == c.Y)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Judgement Judge(const Level& level, size_t cap) {
@@ -196,7 +211,18 @@ std::optional<Level> Mutate(const Level& parent, const EvolveOptions& o, uint64_
             }
         } else {
             std::vector<Cell>* moving = what < 14 ? &boxes : what < 17 ? &zones : nullptr;
-            Cell& from = moving ? (*moving)[rng.Below(static_cast<int>(moving->size()))] : hero;
+            int which = moving ? rng.Below(static_cast<int>(moving->size())) : 0;
+            // Half the time an object resting on a zone: those are the ones a solution may
+            // never need to touch.
+            if (moving == &boxes && rng.Below(2) == 0) {
+                std::vector<int> resting;
+                for (size_t i = 0; i < boxes.size(); ++i)
+                    if (std::find(zones.begin(), zones.end(), boxes[i]) != zones.end())
+                        resting.push_back(static_cast<int>(i));
+                if (!resting.empty())
+                    which = resting[rng.Below(static_cast<int>(resting.size()))];
+            }
+            Cell& from = moving ? (*moving)[which] : hero;
             Cell to;
             if (!pick(from, rng.Below(3) == 0, to))
                 continue;
@@ -274,6 +300,20 @@ Evolve(const EvolveOptions& o, Level start, int first, int threads,
         p.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
         if (progress)
             progress(p, best);
+    }
+    // An object the best solution never touches rests on its zone as decoration: the level
+    // goes without it and its zone, proven again.
+    if (bestJudgement.Proven && bestJudgement.Idle > 0) {
+        const Level full = best;
+        best.Boxes.clear();
+        best.Zones.clear();
+        for (const Cell& z : full.Zones)
+            if (!IdleOn(full, bestJudgement.Solution, z))
+                best.Zones.push_back(z);
+        for (const Cell& b : full.Boxes)
+            if (!IdleOn(full, bestJudgement.Solution, b))
+                best.Boxes.push_back(b);
+        bestJudgement = Judge(best, o.Cap);
     }
     return {best, bestJudgement};
 }

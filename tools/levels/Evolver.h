@@ -73,7 +73,8 @@ struct EvolveProgress {
 };
 
 // Runs generations from start (generation first) with threads workers; progress is called
-// after each generation. Returns the best level and its judgement.
+// after each generation. Returns the best level and its judgement; objects the best solution
+// never touches are taken away with their zones at the end, and the level proven again.
 std::pair<Level, Judgement>
 Evolve(const EvolveOptions& options, Level start, int first, int threads,
        const std::function<void(const EvolveProgress&, const Level&)>& progress);

@@ -12,9 +12,12 @@
 //                                    a hard level searched for over rooms, proven, as text
 //   levels report FILE [--plot OUT.png] [--max-states N]
 //                                    each level's difficulty figures as a table, and a plot
+//   levels verify FILE.txt           every level proven again, as its notes record it
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
+#include "puzzle/Measures.h"
 #include "puzzle/Solver.h"
 #include "tools/levels/Evolver.h"
+#include "tools/levels/Figures.h"
 #include "tools/levels/Generator.h"
 #include "tools/levels/LevelCheck.h"
 #include "tools/levels/LevelFile.h"
@@ -41,7 +44,8 @@ int Usage() {
                  "[--states N] [--beam N] [--far 1]\n"
                  "       levels evolve --seed S --boxes K --size WxH --generations G [--cap N] "
                  "[--brood N] [--threads T] [--checkpoint FILE]\n"
-                 "       levels report FILE [--plot OUT.png] [--max-states N]\n";
+                 "       levels report FILE [--plot OUT.png] [--max-states N]\n"
+                 "       levels verify FILE.txt\n";
     return 2;
 }
 
@@ -168,11 +172,12 @@ int SolveFiles(const std::vector<std::string>& files, int only, const SolveOptio
             }
             bool solved = false;
             const std::string error = Replay(l.L, s.Moves, solved);
-            std::printf(": %zu objects, %d pushes%s, %zu moves, %d object changes, %zu positions, "
-                        "%.2f s\n%s\n",
+            std::printf(": %zu objects, %d pushes%s, %zu moves, %d object changes, %d object "
+                        "lines, %zu positions, %.2f s\n%s\n",
                         l.L.Boxes.size(), s.Pushes,
                         s.Optimal ? " (optimal)" : " (not proven optimal)", s.Moves.size(),
-                        s.BoxChanges, s.States, s.Seconds, s.Moves.c_str());
+                        s.BoxChanges, ObjectLines(l.L, s.Moves), s.States, s.Seconds,
+                        s.Moves.c_str());
             if (!error.empty() || !solved) {
                 std::printf("the solution does not replay: %s\n",
                             error.empty() ? "objects left off zones" : error.c_str());
@@ -290,6 +295,40 @@ int ReportFile(const std::string& file, const std::string& plot, size_t maxState
     return failed ? 1 : 0;
 }
 
+// Proves each level of a collection again and holds its notes to it: the solver proves the
+// recorded push count minimal, and finds again the recorded moves and figures.
+int Verify(const std::string& file) {
+    int failed = 0, index = 0;
+    for (const Loaded& l : Load(file)) {
+        ++index;
+        Report(l);
+        const std::optional<RecordedFigures> recorded = ReadFigures(l.L);
+        const Solution s = Solve(l.L);
+        std::string problem;
+        if (!l.Problems.empty())
+            problem = "unsound";
+        else if (!recorded)
+            problem = "no recorded figures";
+        else if (!s.Solved || !s.Optimal)
+            problem = "not proven within the solver's positions";
+        else if (s.Pushes != recorded->Pushes ||
+                 static_cast<int>(s.Moves.size()) != recorded->Moves ||
+                 s.BoxChanges != recorded->Changes ||
+                 ObjectLines(l.L, s.Moves) != recorded->Lines || s.States != recorded->States ||
+                 s.Moves != recorded->Solution)
+            problem = "the solver's figures differ from the notes: " + std::to_string(s.Pushes) +
+                      " pushes, " + std::to_string(s.Moves.size()) + " moves, " +
+                      std::to_string(s.BoxChanges) + " object changes, " +
+                      std::to_string(ObjectLines(l.L, s.Moves)) + " object lines, " +
+                      std::to_string(s.States) + " positions";
+        std::printf("level %d \"%s\": %s (%zu positions, %.2f s)\n", index, l.L.Title.c_str(),
+                    problem.empty() ? "proven" : problem.c_str(), s.States, s.Seconds);
+        failed += !problem.empty();
+    }
+    std::printf("%d of %d levels proven as recorded\n", index - failed, index);
+    return failed || index == 0 ? 1 : 0;
+}
+
 long Number(const std::string& text) {
     char* end = nullptr;
     const long n = std::strtol(text.c_str(), &end, 10);
@@ -338,6 +377,8 @@ int Run(const std::vector<std::string>& args) {
             ParseGenerateArguments(std::vector<std::string>(args.begin() + 1, args.end()));
         return o ? GenerateOne(*o) : Usage();
     }
+    if (command == "verify" && files.size() == 1 && flags.empty())
+        return Verify(files[0]);
     if (command == "report" && files.size() == 1) {
         std::string plot;
         size_t maxStates = SolveOptions{}.MaxStates;
