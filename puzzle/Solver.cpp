@@ -493,6 +493,18 @@ Solution Solve(const Level& level, const SolveOptions& options) {
     return solution;
 }
 
+int PushLowerBound(const Level& level) {
+    const Board board(level);
+    Boxes boxes{};
+    const int n = static_cast<int>(level.Boxes.size());
+    if (n == 0 || n > kMaxBoxes || level.Zones.size() != level.Boxes.size())
+        return -1;
+    for (int i = 0; i < n; ++i)
+        boxes[i] = static_cast<uint8_t>(Index(level.Boxes[i].X, level.Boxes[i].Y));
+    const int cost = MatchCost(board, boxes, n);
+    return cost >= kNoMatch ? -1 : cost;
+}
+
 std::vector<Cell> DeadSquares(const Level& level) {
     const Board board(level);
     std::vector<Cell> dead;

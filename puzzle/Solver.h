@@ -39,6 +39,11 @@ struct Solution {
 
 Solution Solve(const Level& level, const SolveOptions& options = {});
 
+// The search's lower bound at the start: the pushes the objects would need if none stood in
+// another's way (the cheapest assignment to zones). -1 when no assignment exists. A solution's
+// pushes above it measure how much the objects hinder each other.
+int PushLowerBound(const Level& level);
+
 // Cells inside the level from which a lone object can be pushed onto no zone.
 std::vector<Cell> DeadSquares(const Level& level);
 

@@ -1,6 +1,7 @@
 #include "tools/levels/Generator.h"
 
 #include "puzzle/CellIndex.h"
+#include "tools/levels/Random.h"
 
 #include <algorithm>
 #include <array>
@@ -13,22 +14,6 @@ namespace levels {
 namespace {
 
 using namespace puzzle;
-
-// splitmix64: tiny, and the same numbers on every platform, unlike the standard distributions.
-class Random {
-public:
-    explicit Random(uint64_t seed) : state_(seed) {}
-    uint64_t Next() {
-        uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<uint64_t>(n)); }
-
-private:
-    uint64_t state_;
-};
 
 using Floor = std::array<bool, kCells>;
 

@@ -7,11 +7,21 @@
 //                                    a push-optimal solution in LURD letters with its counts
 //   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N] [--far 1]
 //                                    a new level made by playing backwards, as text
+//   levels evolve --seed S --boxes K --size WxH --generations G [--cap N] [--brood N]
+//                 [--threads T] [--checkpoint FILE]
+//                                    a hard level searched for over rooms, proven, as text
+//   levels report FILE [--plot OUT.png] [--max-states N]
+//                                    each level's difficulty figures as a table, and a plot
+//   levels verify FILE.txt           every level proven again, as its notes record it
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
+#include "puzzle/Measures.h"
 #include "puzzle/Solver.h"
+#include "tools/levels/Evolver.h"
+#include "tools/levels/Figures.h"
 #include "tools/levels/Generator.h"
 #include "tools/levels/LevelCheck.h"
 #include "tools/levels/LevelFile.h"
+#include "tools/levels/Report.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,7 +41,11 @@ int Usage() {
                  "       levels check FILE...\n"
                  "       levels solve FILE... [--level N] [--max-states N]\n"
                  "       levels generate --seed S --boxes K --size WxH [--walls N] "
-                 "[--states N] [--beam N] [--far 1]\n";
+                 "[--states N] [--beam N] [--far 1]\n"
+                 "       levels evolve --seed S --boxes K --size WxH --generations G [--cap N] "
+                 "[--brood N] [--threads T] [--checkpoint FILE]\n"
+                 "       levels report FILE [--plot OUT.png] [--max-states N]\n"
+                 "       levels verify FILE.txt\n";
     return 2;
 }
 
@@ -158,11 +172,12 @@ int SolveFiles(const std::vector<std::string>& files, int only, const SolveOptio
             }
             bool solved = false;
             const std::string error = Replay(l.L, s.Moves, solved);
-            std::printf(": %zu objects, %d pushes%s, %zu moves, %d object changes, %zu positions, "
-                        "%.2f s\n%s\n",
+            std::printf(": %zu objects, %d pushes%s, %zu moves, %d object changes, %d object "
+                        "lines, %zu positions, %.2f s\n%s\n",
                         l.L.Boxes.size(), s.Pushes,
                         s.Optimal ? " (optimal)" : " (not proven optimal)", s.Moves.size(),
-                        s.BoxChanges, s.States, s.Seconds, s.Moves.c_str());
+                        s.BoxChanges, ObjectLines(l.L, s.Moves), s.States, s.Seconds,
+                        s.Moves.c_str());
             if (!error.empty() || !solved) {
                 std::printf("the solution does not replay: %s\n",
                             error.empty() ? "objects left off zones" : error.c_str());
@@ -183,6 +198,135 @@ int GenerateOne(const GenerateOptions& o) {
     l.Notes.push_back(GenerateCommand(o));
     std::cout << FormatLevel(l);
     return 0;
+}
+
+// The notes a proven level keeps: how it was made, its figures and its solution.
+void Record(Level& level, const std::string& command, const Judgement& j) {
+    level.Notes.push_back(command);
+    level.Notes.push_back("solution: " + std::to_string(j.Pushes) + " pushes, " +
+                          std::to_string(j.Moves) + " moves");
+    level.Notes.push_back("figures: " + std::to_string(j.Changes) + " object changes, " +
+                          std::to_string(j.Lines) + " object lines, " + std::to_string(j.States) +
+                          " positions");
+    level.Notes.push_back("moves: " + j.Solution);
+}
+
+// The checkpoint holds the best level so far and the generations done, under the command
+// that made it; a run of another command starts afresh.
+std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& path,
+                                                    const std::string& command) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::vector<Level> levels = ParseLevels(text.str());
+    if (levels.size() != 1)
+        return std::nullopt;
+    const Level& l = levels[0];
+    if (l.Notes.size() < 2 || l.Notes[0] != command || l.Notes[1].rfind("generations done: ", 0))
+        return std::nullopt;
+    return std::make_pair(l, std::atoi(l.Notes[1].c_str() + 18));
+}
+
+int EvolveOne(const EvolveOptions& o, int threads, const std::string& checkpoint) {
+    const std::string command = EvolveCommand(o);
+    std::optional<Level> start;
+    int first = 0;
+    if (!checkpoint.empty())
+        if (auto saved = ReadCheckpoint(checkpoint, command)) {
+            start = saved->first;
+            first = saved->second;
+            std::cerr << "resuming after generation " << first << "\n";
+        }
+    if (!start)
+        start = FirstLevel(o);
+    if (!start) {
+        std::cerr << "no level: the room is too small for the objects\n";
+        return 1;
+    }
+    start->Title.clear();
+    start->Notes.clear();
+    auto progress = [&](const EvolveProgress& p, const Level& best) {
+        std::fprintf(stderr,
+                     "generation %d/%d: best score %.1f (%d pushes, %d object changes, %d lines, "
+                     "%zu positions), %.0f positions/s\n",
+                     p.Generation, o.Generations, p.Best.Score, p.Best.Pushes, p.Best.Changes,
+                     p.Best.Lines, p.Best.States,
+                     p.Seconds > 0 ? static_cast<double>(p.Positions) / p.Seconds : 0.0);
+        if (checkpoint.empty())
+            return;
+        Level saved = best;
+        saved.Title = "Checkpoint";
+        saved.Notes = {command, "generations done: " + std::to_string(p.Generation)};
+        const std::string temporary = checkpoint + ".new";
+        std::ofstream(temporary, std::ios::binary) << FormatLevel(saved);
+        std::filesystem::rename(temporary, checkpoint);
+    };
+    auto [level, judgement] = Evolve(o, *start, first, threads, progress);
+    if (!judgement.Valid) {
+        std::cerr << "no level proven within the cap: " << judgement.Why << "\n";
+        return 1;
+    }
+    level.Title = "Evolved";
+    level.Notes.clear();
+    Record(level, command, judgement);
+    std::cout << FormatLevel(level);
+    return 0;
+}
+
+int ReportFile(const std::string& file, const std::string& plot, size_t maxStates) {
+    std::vector<ReportRow> rows;
+    int failed = 0;
+    for (const Loaded& l : Load(file)) {
+        Report(l);
+        rows.push_back(MeasureLevel(l.L, static_cast<int>(rows.size()) + 1, maxStates));
+        failed += !l.Problems.empty() || !rows.back().Optimal;
+    }
+    std::cout << FormatReport(rows);
+    if (!plot.empty()) {
+        const std::vector<uint8_t> png = rtl::EncodePNG(PlotReport(rows));
+        std::ofstream out(plot, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(png.data()),
+                  static_cast<std::streamsize>(png.size()));
+        if (!out)
+            throw std::runtime_error("cannot write " + plot);
+    }
+    return failed ? 1 : 0;
+}
+
+// Proves each level of a collection again and holds its notes to it: the solver proves the
+// recorded push count minimal, and finds again the recorded moves and figures.
+int Verify(const std::string& file) {
+    int failed = 0, index = 0;
+    for (const Loaded& l : Load(file)) {
+        ++index;
+        Report(l);
+        const std::optional<RecordedFigures> recorded = ReadFigures(l.L);
+        const Solution s = Solve(l.L);
+        std::string problem;
+        if (!l.Problems.empty())
+            problem = "unsound";
+        else if (!recorded)
+            problem = "no recorded figures";
+        else if (!s.Solved || !s.Optimal)
+            problem = "not proven within the solver's positions";
+        else if (s.Pushes != recorded->Pushes ||
+                 static_cast<int>(s.Moves.size()) != recorded->Moves ||
+                 s.BoxChanges != recorded->Changes ||
+                 ObjectLines(l.L, s.Moves) != recorded->Lines || s.States != recorded->States ||
+                 s.Moves != recorded->Solution)
+            problem = "the solver's figures differ from the notes: " + std::to_string(s.Pushes) +
+                      " pushes, " + std::to_string(s.Moves.size()) + " moves, " +
+                      std::to_string(s.BoxChanges) + " object changes, " +
+                      std::to_string(ObjectLines(l.L, s.Moves)) + " object lines, " +
+                      std::to_string(s.States) + " positions";
+        std::printf("level %d \"%s\": %s (%zu positions, %.2f s)\n", index, l.L.Title.c_str(),
+                    problem.empty() ? "proven" : problem.c_str(), s.States, s.Seconds);
+        failed += !problem.empty();
+    }
+    std::printf("%d of %d levels proven as recorded\n", index - failed, index);
+    return failed || index == 0 ? 1 : 0;
 }
 
 long Number(const std::string& text) {
@@ -232,6 +376,38 @@ int Run(const std::vector<std::string>& args) {
         const std::optional<GenerateOptions> o =
             ParseGenerateArguments(std::vector<std::string>(args.begin() + 1, args.end()));
         return o ? GenerateOne(*o) : Usage();
+    }
+    if (command == "verify" && files.size() == 1 && flags.empty())
+        return Verify(files[0]);
+    if (command == "report" && files.size() == 1) {
+        std::string plot;
+        size_t maxStates = SolveOptions{}.MaxStates;
+        for (const auto& [flag, value] : flags) {
+            if (flag == "--plot")
+                plot = value;
+            else if (flag == "--max-states")
+                maxStates = static_cast<size_t>(Number(value));
+            else
+                return Usage();
+        }
+        return ReportFile(files[0], plot, maxStates);
+    }
+    if (command == "evolve") {
+        std::vector<std::string> rest;
+        int threads = 2;
+        std::string checkpoint;
+        for (const auto& [flag, value] : flags) {
+            if (flag == "--threads")
+                threads = static_cast<int>(std::min(Number(value), 64L));
+            else if (flag == "--checkpoint")
+                checkpoint = value;
+            else {
+                rest.push_back(flag);
+                rest.push_back(value);
+            }
+        }
+        const std::optional<EvolveOptions> o = ParseEvolveArguments(rest);
+        return o && files.empty() ? EvolveOne(*o, threads, checkpoint) : Usage();
     }
     return Usage();
 }
