@@ -27,7 +27,6 @@ Hint FindHint(const Board& board, const Level& position, const HintOptions& opti
     solve.MaxStates = options.MaxStates;
     solve.MaxSeconds = options.MaxSeconds;
     solve.Cancel = options.Cancel;
-    solve.Greedy = true;
     const Solution solution = Solve(position, solve);
     hint.Seconds = solution.Seconds;
     hint.States = solution.States;

@@ -3,8 +3,9 @@
 // that needs the fewest pushes, then the fewest moves. Routes are written in the move notation:
 // l, u, r, d for walks, L, U, R, D for pushes.
 //
-// Among equally short routes the searches always pick the same one (neighbours are tried left,
-// up, right, down), so that a script clicking the same cells plays the same moves every time.
+// Among equally short routes the searches always pick the same one (the walk tries neighbours
+// left, up, right, down; the push search settles ties by cell number), so that a script clicking
+// the same cells plays the same moves every time.
 #pragma once
 
 #include "puzzle/CellIndex.h"

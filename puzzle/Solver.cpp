@@ -365,13 +365,12 @@ Solution Solve(const Level& level, const SolveOptions& options) {
     Solution solution;
     Search search(level, options);
     bool exhausted = false;
-    constexpr int kGreedyWeight = 4;
-    long found = search.Run(options.Greedy ? kGreedyWeight : 1, exhausted);
+    long found = search.Run(1, exhausted);
     solution.States = search.States();
-    solution.Optimal = found >= 0 && !options.Greedy;
+    solution.Optimal = found >= 0;
     solution.Unsolvable = exhausted;
-    if (found < 0 && !exhausted && options.Pruning && !options.Greedy && !search.Stopped()) {
-        found = search.Run(kGreedyWeight, exhausted);
+    if (found < 0 && !exhausted && options.Pruning && !search.Stopped()) {
+        found = search.Run(4, exhausted);
         solution.States += search.States();
     }
     solution.Stopped = search.Stopped();

@@ -26,9 +26,7 @@ namespace puzzle {
 struct SolveOptions {
     size_t MaxStates = 4'000'000; // positions kept before a search gives up
     bool Pruning = true;          // deadlock cut-offs and the lower bound; off: plain search
-    // Only the greedy search: a solution sooner, but not proven shortest (the hint's choice).
-    bool Greedy = false;
-    double MaxSeconds = 0; // a search gives up after this long; 0: no limit
+    double MaxSeconds = 0;        // a search gives up after this long; 0: no limit
     // Read now and then by the search, from another thread: once true, it gives up.
     const std::atomic<bool>* Cancel = nullptr;
 };

@@ -18,6 +18,15 @@
 //   moving, pushing, step    the step animation: running, with an object, frames applied
 //   won            the win test has passed and the next frame loads the next level
 //   undoIndex, history       the current undo entry and the number of entries
+//   moveLog        the steps in the move notation (l u r d walks, L U R D pushes): the first
+//                  undoIndex were played, the rest can be redone
+//   queued         steps of a click, the hint or redo still to be played
+//   selected       [column, row] of the object picked with the mouse, null for none
+//   targets        [[column, row], ...] the cells the picked object can be pushed to
+//   hinting        the hint's search is running
+//   note           the line the game shows on the board ("" for none)
+//   lost           per object: it can no longer reach a zone (drawn tinted)
+//   objectColours  per object: its sprite's [red, green, blue]
 //   music          the music option; songPosition: seconds into the song
 //   fullscreen, antialias, depth    the screen's settings
 //   depthShown                      the depth button the options screen shows selected (0
