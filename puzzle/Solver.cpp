@@ -18,9 +18,10 @@ constexpr char kPush[4] = {'L', 'U', 'R', 'D'};
 constexpr int kNoMatch = 10000;
 
 // A position: object cells in ascending order (unused slots 0, a wall cell) and the smallest
-// cell of the pusher's area, packed into two words for hashing.
+// cell of the pusher's area. Bytes rather than words, so that a stored position takes 24 bytes
+// instead of 32: the hint searches in the game's own memory.
 struct Key {
-    uint64_t A = 0, B = 0;
+    std::array<uint8_t, kMaxBoxes + 1> Cells{};
     friend bool operator==(const Key&, const Key&) = default;
 };
 
@@ -28,28 +29,32 @@ using Boxes = std::array<uint8_t, kMaxBoxes>;
 
 Key MakeKey(const Boxes& boxes, uint8_t pusher) {
     Key k;
-    std::memcpy(&k.A, boxes.data(), 8);
-    k.B = boxes[8] | (uint64_t{pusher} << 8);
+    std::memcpy(k.Cells.data(), boxes.data(), kMaxBoxes);
+    k.Cells[kMaxBoxes] = pusher;
     return k;
 }
 
 Boxes KeyBoxes(const Key& k) {
     Boxes b;
-    std::memcpy(b.data(), &k.A, 8);
-    b[8] = static_cast<uint8_t>(k.B & 0xFF);
+    std::memcpy(b.data(), k.Cells.data(), kMaxBoxes);
     return b;
 }
 
 uint8_t KeyPusher(const Key& k) {
-    return static_cast<uint8_t>(k.B >> 8);
+    return k.Cells[kMaxBoxes];
 }
 
-uint64_t Hash(const Key& k) {
-    uint64_t h = k.A * 0x9E3779B97F4A7C15ull ^ (k.B + 0x632BE59BD9B4E019ull);
+uint64_t Hash(const Key& key) {
+    uint64_t a = 0, b = 0;
+    std::memcpy(&a, key.Cells.data(), 8);
+    std::memcpy(&b, key.Cells.data() + 8, key.Cells.size() - 8);
+    uint64_t h = a * 0x9E3779B97F4A7C15ull ^ (b + 0x632BE59BD9B4E019ull);
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9ull;
     return h ^ (h >> 32);
 }
+
+static_assert(kMaxBoxes == 9, "a key's hash reads the cells as one word and two bytes");
 
 struct Node {
     Key K;
@@ -60,6 +65,7 @@ struct Node {
     uint8_t Dir;
     bool Closed;
 };
+static_assert(sizeof(Node) == 24);
 
 // The cheapest one-to-one assignment of objects to zones (Hungarian method on at most 9 x 9);
 // kNoMatch or more when no assignment exists.
@@ -130,6 +136,10 @@ public:
     // Runs one search; weight 1 is A*, more is greedier. Returns the solved node or -1.
     long Run(int weight, bool& exhausted) {
         nodes_.clear();
+        // All the room the search may take, at once: untouched pages cost no memory, and
+        // growing by doubling would hold the old array and the new one together, three times
+        // what is used, at the worst moment.
+        nodes_.reserve(options_.MaxStates + 4 * kMaxBoxes);
         table_.assign(1u << 16, kEmpty);
         for (auto& bucket : open_)
             bucket.clear();
