@@ -16,6 +16,11 @@
 namespace rtl {
 class TIniFile;
 }
+namespace puzzle {
+class Board;
+class PushRoutes;
+} // namespace puzzle
+class THintWorker;
 class TArvexGUIList;
 class TArvexButton;
 class TArvexEdit;
@@ -94,6 +99,32 @@ struct TPlaySettings {
     bool LowPower = false;
 };
 
+// What the mouse, redo, the hint and the dead-position tint keep between frames.
+struct TAssistState {
+    TAssistState();
+    ~TAssistState();
+    TAssistState(const TAssistState&) = delete;
+    TAssistState& operator=(const TAssistState&) = delete;
+
+    // Steps still to play, one after another as each step ends, in the move notation: a walk
+    // or a push route of the mouse, the hint's walk and push (Fast), or steps to redo.
+    std::string Steps;
+    bool Fast = false;
+    bool FastStep = false; // the step under way came from a Fast queue
+    // The object picked with the mouse, the cells it can be pushed to and the routes there.
+    bool Selected = false;
+    TCellPos Object{};
+    std::vector<TCellPos> Targets;
+    std::unique_ptr<puzzle::PushRoutes> Routes;
+    // The level's dead squares and distances, made when it starts.
+    std::unique_ptr<puzzle::Board> Board;
+    std::array<bool, kMaxBoxes> Lost{}; // per listed object: tinted
+    // The hint being searched, and searches given up that have not noticed yet.
+    std::unique_ptr<THintWorker> Hint;
+    std::vector<std::unique_ptr<THintWorker>> Cancelled;
+    std::string Note; // a line for the player on the board, empty for none
+};
+
 struct TGameState {
     TGameState();
     ~TGameState();
@@ -141,6 +172,7 @@ struct TGameState {
     std::string MoveLog;
 
     TPlaySettings Play;
+    TAssistState Assist;
 
     // Best records: the board key of the level being played (taken when it is loaded, before a
     // move changes the record), the records file as last read or written, and the keys of the

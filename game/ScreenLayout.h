@@ -9,6 +9,10 @@ struct Point {
     int X, Y;
 };
 
+struct Rgb {
+    int R, G, B;
+};
+
 constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr int kCell = 64; // board cells, and the size of the four board sprites
@@ -17,6 +21,19 @@ constexpr int kCell = 64; // board cells, and the size of the four board sprites
 constexpr int kStepSize = 2;
 constexpr int kStepsPerCell = kCell / kStepSize;
 static_assert(kCell % kStepSize == 0, "a step must end exactly on the next cell");
+// Steps queued by a click or a hint run that many moves a frame: a cell in 8 frames.
+constexpr int kFastMovesPerFrame = 4;
+static_assert(kStepsPerCell % kFastMovesPerFrame == 0, "a fast step must end on its cell too");
+
+// The line the hint writes on the board (the font's cells are kFontCellWidth wide), centred
+// at the top, and the colours of the comforts' marks: picked object, objects that can no
+// longer reach a zone, and the cells the picked object can be pushed to (alpha, red, green,
+// blue).
+constexpr int kNoteTop = 6;
+constexpr Rgb kNoteColour = {255, 236, 150};
+constexpr Rgb kSelectedTint = {140, 205, 255};
+constexpr Rgb kLostTint = {255, 90, 90};
+constexpr unsigned kTargetMark = 0x70A0D8FFu;
 
 // Menu buttons (all five are stretched to the size of rNewGameOther; rLoad is also drawn at its
 // own size as the level-selection go button, so the two share one size). The game reads their
@@ -48,9 +65,6 @@ constexpr int kFirstRowTop = 84;           // top of level 1 and of level 26
 constexpr int kRowPitch = 19;
 constexpr int kLevelsPerColumn = 25;
 // The status text's colour: won levels light, the others grey.
-struct Rgb {
-    int R, G, B;
-};
 constexpr Rgb kCompletedColour = {203, 223, 223};
 constexpr Rgb kIncompletedColour = {114, 114, 114};
 // A won level's best (moves / pushes) after its "Completed", in smaller type so that it stays

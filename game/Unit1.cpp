@@ -27,7 +27,8 @@ constexpr std::array<uint8_t, TKeyboard::AssignsPropertySize> StoredKeyboardAssi
         {kbUp, dinput::DIK_UP},         {kbDown, dinput::DIK_DOWN},
         {kbLeft, dinput::DIK_LEFT},     {kbRight, dinput::DIK_RIGHT},
         {kbEscape, dinput::DIK_ESCAPE}, {kbUndo, dinput::DIK_U},
-        {kbReturn, dinput::DIK_RETURN}, {kbEscapeAgain, dinput::DIK_ESCAPE},
+        {kbReturn, dinput::DIK_RETURN}, {kbRedo, dinput::DIK_R},
+        {kbHint, dinput::DIK_H},        {kbEscapeAgain, dinput::DIK_ESCAPE},
         {kbLeftAlt, dinput::DIK_LMENU},
     };
     std::array<uint8_t, TKeyboard::AssignsPropertySize> assigns{};
@@ -355,12 +356,15 @@ void TForm1::doGame() {
     }
     ArvexSprite1->FreeDead();
     ArvexSprite1->Draw();
+    DrawAssist();
     ArvexGUI1->Draw();
     DrawCounters();
     ArvexScreen1->EndScene();
 
-    // The step animation, then the win test once no step is running.
-    if (State.Moving) {
+    // The step animation (a queued step of the mouse or the hint makes several moves a frame),
+    // then the win test once no step is running, then the next queued step.
+    const int moves = State.Assist.FastStep ? layout::kFastMovesPerFrame : 1;
+    for (int i = 0; i < moves && State.Moving; ++i) {
         move(State.HeroStepX, State.HeroStepY);
         if (State.BoxMoving)
             Boxmove(State.PushedBox, State.BoxStepX, State.BoxStepY);
@@ -369,6 +373,7 @@ void TForm1::doGame() {
     }
     if (!State.Moving)
         Won();
+    RunAssist();
 }
 
 void TForm1::doLoad() {

@@ -9,6 +9,8 @@
 //   Unit1Screens.cpp  the menu, the in-game bar, the confirmation dialog, level selection and the
 //                     progress file, the options screen and Config.ini
 //   Unit1Records.cpp  the counters, the records file, the bests on the level selection
+//   Unit1Mouse.cpp    the comforts beside the keys: clicks that walk and push, queued steps,
+//                     redo, the hint, and the tint of objects that can no longer reach a zone
 #pragma once
 
 #include "engine/display/ArvexImageList.h"
@@ -56,6 +58,8 @@ enum TKeyBit : int {
     kbEscape = 4,
     kbUndo = 5, // U
     kbReturn = 6,
+    kbRedo = 7, // R
+    kbHint = 8, // H
     kbEscapeAgain = 30,
     kbLeftAlt = 31,
 };
@@ -114,6 +118,15 @@ public:
     void ProcUndo();
     void doUndo(rtl::TObject* sender);
 
+    // ---- The mouse, redo, the hint, dead positions (Unit1Mouse.cpp) --------------------------
+    // A button pressed on the board at (x, y) in back-buffer pixels: 0 left, 1 right.
+    void BoardMouseDown(int button, int x, int y);
+    void DropSelection();
+    // Stops a walk of the mouse or the hint after the step under way.
+    void StopWalk();
+    void Redo();
+    void AskHint();
+
     // ---- Screens (Unit1Screens.cpp) ---------------------------------------------------------
     void CreateMenuGui();
     void CreateGameGui();
@@ -159,6 +172,18 @@ private:
     // whoever calls it.
     void EndStep();
     void HandleWin();
+
+    // The comforts' side of the board's life (Unit1Mouse.cpp): a level starts, a step is taken
+    // or undone, the board is cleared, a frame runs and draws.
+    void StartAssist();
+    void AssistStepTaken();
+    void ClearAssist();
+    void RunAssist();
+    void DrawAssist();
+    void UpdateLost();
+    void CancelHint();
+    // The board widget under the game screen's buttons that takes clicks on the board.
+    void AddBoardPad(TArvexGUIList* list);
     // Reads a level file over the level record (a short file fills only its length).
     void ReadLevelRecord(const std::string& fileName);
     // The sprites of the level just read: walls, the pusher, objects and zones.

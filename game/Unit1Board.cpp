@@ -8,6 +8,7 @@
 #include "platform/rtl/Streams.h"
 #include "platform/win/Application.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -48,6 +49,7 @@ void TForm1::LoadLevel(int32_t Number) {
     State.UndoIndex = 0;
     State.MoveLog.clear();
     ProcUndo();
+    StartAssist();
 }
 
 void TForm1::ReadLevelRecord(const std::string& fileName) {
@@ -129,6 +131,7 @@ void TForm1::ClearAll() {
             list->RetireWidgets();
     State.DialogOpen = false;
     ArvexGUI1->ResetPointer();
+    ClearAssist();
 }
 
 void TForm1::restartlevel(rtl::TObject*) {
@@ -151,15 +154,24 @@ void TForm1::ArvexInput1Keyboard(rtl::TObject*) {
         CreateMenuGui();
         State.ScreenState = ssMenu;
     }
-    if (escape && State.ScreenState == ssGame && !State.DialogOpen) {
+    if (escape && State.ScreenState == ssGame && !State.DialogOpen && State.Assist.Selected) {
+        // Escape first lets go of a picked object; the next one opens the dialog.
+        DropSelection();
+    } else if (escape && State.ScreenState == ssGame && !State.DialogOpen) {
         const TFramePause pause(ArvexTimer1);
         CreateAreYouShure(nullptr);
         State.ScreenState = ssGame;
     }
     if (State.ScreenState != ssGame)
         return;
+    if (!keys->JustPressed.Empty())
+        StopWalk();
     if (keys->JustPressed.Contains(kbUndo))
         doUndo(nullptr);
+    if (keys->JustPressed.Contains(kbRedo))
+        Redo();
+    if (keys->JustPressed.Contains(kbHint))
+        AskHint();
     if (keys->Held.Contains(kbLeft) && !State.Moving)
         TryStep(-1, 0);
     if (keys->Held.Contains(kbRight) && !State.Moving)
@@ -201,8 +213,14 @@ void TForm1::TryStep(int32_t dx, int32_t dy) {
         }
     }
     ++State.UndoIndex;
-    State.MoveLog.resize(static_cast<size_t>(State.UndoIndex) - 1);
-    State.MoveLog += MoveLetter(dx, dy, push);
+    // The same step as the next one undone keeps what is left to redo; any other cuts it off.
+    const char letter = MoveLetter(dx, dy, push);
+    const size_t at = static_cast<size_t>(State.UndoIndex) - 1;
+    if (!State.Play.Redo || at >= State.MoveLog.size() || State.MoveLog[at] != letter) {
+        State.MoveLog.resize(at);
+        State.MoveLog += letter;
+    }
+    State.Assist.FastStep = false;
     if (State.Rotation)
         State.HeroSprite->Angle = AngleFor(dx, dy);
     move(kStepSize * dx, kStepSize * dy);
@@ -220,6 +238,7 @@ void TForm1::TryStep(int32_t dx, int32_t dy) {
         State.Level.Cells[x + 2 * dx][y + 2 * dy] = ccBox;
     }
     ProcUndo();
+    AssistStepTaken();
 }
 
 void TForm1::move(int32_t DX, int32_t DY) {
@@ -277,7 +296,10 @@ void TForm1::HandleWin() {
 // ---- Undo -----------------------------------------------------------------------------------
 
 void TForm1::ProcUndo() {
-    State.UndoHistory.resize(static_cast<size_t>(State.UndoIndex) + 1);
+    // One entry per position: those played, and past them the ones still to redo (the move log
+    // is as long as the entries past the first).
+    State.UndoHistory.resize(std::max(static_cast<size_t>(State.UndoIndex), State.MoveLog.size()) +
+                             1);
     TUndoEntry& entry = State.UndoHistory[static_cast<size_t>(State.UndoIndex)];
     entry.HeroCellX = State.HeroCellX;
     entry.HeroCellY = State.HeroCellY;
@@ -312,4 +334,7 @@ void TForm1::doUndo(rtl::TObject*) {
     }
     std::memcpy(State.Level.Cells, entry.Cells, sizeof entry.Cells);
     State.HeroSprite->Angle = entry.Angle;
+    State.Assist.Steps.clear();
+    State.Assist.Fast = false;
+    AssistStepTaken();
 }

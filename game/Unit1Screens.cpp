@@ -71,6 +71,7 @@ void TForm1::CreateMenuGui() {
 
 void TForm1::CreateGameGui() {
     TArvexGUIList* list = NewScreenList();
+    AddBoardPad(list);
     State.Bar.Undo =
         AddButton(list, rUndo, rUndoOther, layout::kUndo, [this](rtl::TObject* s) { doUndo(s); });
     SizeLike(State.Bar.Undo, Picture(rUndo));
@@ -85,6 +86,7 @@ void TForm1::CreateGameGui() {
 // ---- The confirmation dialog ------------------------------------------------------------------
 
 void TForm1::CreateAreYouShure(rtl::TObject*) {
+    StopWalk();
     if (State.DialogList)
         State.DialogList->Retire();
     State.DialogList = new TArvexGUIList(ArvexGUI1);

@@ -1,6 +1,8 @@
 #include "puzzle/Solver.h"
 
 #include "puzzle/CellIndex.h"
+#include "puzzle/Deadlock.h"
+#include "puzzle/Routes.h"
 
 #include <algorithm>
 #include <cassert>
@@ -12,15 +14,14 @@ namespace puzzle {
 
 namespace {
 
-constexpr char kWalk[4] = {'l', 'u', 'r', 'd'};
 constexpr char kPush[4] = {'L', 'U', 'R', 'D'};
-constexpr uint16_t kFar = 0xFFFF;
 constexpr int kNoMatch = 10000;
 
 // A position: object cells in ascending order (unused slots 0, a wall cell) and the smallest
-// cell of the pusher's area, packed into two words for hashing.
+// cell of the pusher's area. Bytes rather than words, so that a stored position takes 24 bytes
+// instead of 32: the hint searches in the game's own memory.
 struct Key {
-    uint64_t A = 0, B = 0;
+    std::array<uint8_t, kMaxBoxes + 1> Cells{};
     friend bool operator==(const Key&, const Key&) = default;
 };
 
@@ -28,28 +29,32 @@ using Boxes = std::array<uint8_t, kMaxBoxes>;
 
 Key MakeKey(const Boxes& boxes, uint8_t pusher) {
     Key k;
-    std::memcpy(&k.A, boxes.data(), 8);
-    k.B = boxes[8] | (uint64_t{pusher} << 8);
+    std::memcpy(k.Cells.data(), boxes.data(), kMaxBoxes);
+    k.Cells[kMaxBoxes] = pusher;
     return k;
 }
 
 Boxes KeyBoxes(const Key& k) {
     Boxes b;
-    std::memcpy(b.data(), &k.A, 8);
-    b[8] = static_cast<uint8_t>(k.B & 0xFF);
+    std::memcpy(b.data(), k.Cells.data(), kMaxBoxes);
     return b;
 }
 
 uint8_t KeyPusher(const Key& k) {
-    return static_cast<uint8_t>(k.B >> 8);
+    return k.Cells[kMaxBoxes];
 }
 
-uint64_t Hash(const Key& k) {
-    uint64_t h = k.A * 0x9E3779B97F4A7C15ull ^ (k.B + 0x632BE59BD9B4E019ull);
+uint64_t Hash(const Key& key) {
+    uint64_t a = 0, b = 0;
+    std::memcpy(&a, key.Cells.data(), 8);
+    std::memcpy(&b, key.Cells.data() + 8, key.Cells.size() - 8);
+    uint64_t h = a * 0x9E3779B97F4A7C15ull ^ (b + 0x632BE59BD9B4E019ull);
     h ^= h >> 29;
     h *= 0xBF58476D1CE4E5B9ull;
     return h ^ (h >> 32);
 }
+
+static_assert(kMaxBoxes == 9, "a key's hash reads the cells as one word and two bytes");
 
 struct Node {
     Key K;
@@ -60,55 +65,7 @@ struct Node {
     uint8_t Dir;
     bool Closed;
 };
-
-// The static facts of a level that every position shares.
-class Board {
-public:
-    explicit Board(const Level& level) {
-        const auto inside = level.Inside();
-        for (int x = 0; x < kBoardColumns; ++x)
-            for (int y = 0; y < kBoardRows; ++y)
-                Floor[Index(x, y)] = inside[x][y];
-        for (const Cell& z : level.Zones) {
-            Goal[Index(z.X, z.Y)] = true;
-            Goals.push_back(static_cast<uint8_t>(Index(z.X, z.Y)));
-        }
-        // Pushes a lone object needs from each cell to each zone, found by pulling it back
-        // from the zone: an object reaches b from b - d when the pusher can stand at b - 2d.
-        Distance.assign(Goals.size(), {});
-        for (size_t g = 0; g < Goals.size(); ++g) {
-            auto& dist = Distance[g];
-            dist.fill(kFar);
-            std::vector<uint8_t> queue{Goals[g]};
-            dist[Goals[g]] = 0;
-            if (!Floor[Goals[g]])
-                continue;
-            for (size_t head = 0; head < queue.size(); ++head) {
-                const int b = queue[head];
-                for (int d : kDir) {
-                    const int from = b - d, pusher = b - 2 * d;
-                    if (from < 0 || pusher < 0 || !Floor[from] || !Floor[pusher] ||
-                        dist[from] != kFar)
-                        continue;
-                    dist[from] = static_cast<uint16_t>(dist[b] + 1);
-                    queue.push_back(static_cast<uint8_t>(from));
-                }
-            }
-        }
-        for (int c = 0; c < kCells; ++c) {
-            Dead[c] = Floor[c];
-            for (const auto& dist : Distance)
-                if (dist[c] != kFar)
-                    Dead[c] = false;
-        }
-    }
-
-    std::array<bool, kCells> Floor{};
-    std::array<bool, kCells> Goal{};
-    std::array<bool, kCells> Dead{};
-    std::vector<uint8_t> Goals;
-    std::vector<std::array<uint16_t, kCells>> Distance; // per zone
-};
+static_assert(sizeof(Node) == 24);
 
 // The cheapest one-to-one assignment of objects to zones (Hungarian method on at most 9 x 9);
 // kNoMatch or more when no assignment exists.
@@ -179,6 +136,10 @@ public:
     // Runs one search; weight 1 is A*, more is greedier. Returns the solved node or -1.
     long Run(int weight, bool& exhausted) {
         nodes_.clear();
+        // All the room the search may take, at once: untouched pages cost no memory, and
+        // growing by doubling would hold the old array and the new one together, three times
+        // what is used, at the worst moment.
+        nodes_.reserve(options_.MaxStates + 4 * kMaxBoxes);
         table_.assign(1u << 16, kEmpty);
         for (auto& bucket : open_)
             bucket.clear();
@@ -214,7 +175,7 @@ public:
             const long solved = Expand(id, weight);
             if (solved >= 0)
                 return solved;
-            if (nodes_.size() >= options_.MaxStates)
+            if (nodes_.size() >= options_.MaxStates || ShouldStop())
                 return -1;
         }
         exhausted = true;
@@ -222,6 +183,7 @@ public:
     }
 
     size_t States() const { return nodes_.size(); }
+    bool Stopped() const { return stopped_; }
 
     // The pushes from the start to node id, as (object cell before the push, direction).
     std::vector<std::pair<int, int>> Pushes(long id) const {
@@ -238,6 +200,19 @@ public:
 private:
     static constexpr uint32_t kEmpty = 0xFFFFFFFF;
     static constexpr uint32_t kNone = 0xFFFFFFFF;
+
+    // The clock and the flag are read every 256 expansions: often enough to stop within a
+    // millisecond, rarely enough to cost nothing.
+    bool ShouldStop() {
+        if ((++expansions_ & 255) != 0 || stopped_)
+            return stopped_;
+        if (options_.Cancel && options_.Cancel->load(std::memory_order_relaxed))
+            stopped_ = true;
+        if (options_.MaxSeconds > 0 && std::chrono::steady_clock::now() - started_ >
+                                           std::chrono::duration<double>(options_.MaxSeconds))
+            stopped_ = true;
+        return stopped_;
+    }
 
     bool Solved(const Boxes& boxes) const {
         for (int i = 0; i < n_; ++i)
@@ -274,43 +249,6 @@ private:
             }
         }
         return static_cast<uint8_t>(lowest);
-    }
-
-    // An object that can never move again: blocked along both axes by walls, by dead squares
-    // on both sides, or by neighbours that are frozen themselves. While a cell is examined it
-    // counts as wall, which breaks the circle between two objects that block each other.
-    bool Frozen(int c) {
-        asWall_[c] = true;
-        const size_t mark = frozen_.size();
-        const bool frozen = Blocked(c, 1) && Blocked(c, kStride);
-        asWall_[c] = false;
-        if (frozen)
-            frozen_.push_back(static_cast<uint8_t>(c));
-        else
-            frozen_.resize(mark); // what was found frozen leaned on this cell being a wall
-        return frozen;
-    }
-
-    bool Blocked(int c, int d) {
-        const int a = c - d, b = c + d;
-        auto wall = [&](int x) { return !board_.Floor[x] || asWall_[x]; };
-        if (wall(a) || wall(b))
-            return true;
-        if (board_.Dead[a] && board_.Dead[b])
-            return true;
-        return (occupied_[a] && Frozen(a)) || (occupied_[b] && Frozen(b));
-    }
-
-    // True when pushing an object onto cell c (already marked occupied) freezes objects off
-    // their zones.
-    bool FreezeDeadlock(int c) {
-        frozen_.clear();
-        if (!Frozen(c))
-            return false;
-        for (uint8_t f : frozen_)
-            if (!board_.Goal[f])
-                return true;
-        return false;
     }
 
     uint32_t* Slot(const Key& k) {
@@ -367,7 +305,7 @@ private:
                     continue;
                 occupied_[b] = false;
                 occupied_[to] = true;
-                const bool frozen = options_.Pruning && FreezeDeadlock(to);
+                const bool frozen = options_.Pruning && freeze_.FreezesOffZone(to);
                 const uint8_t area = frozen ? 0 : Flood(b, scratch_);
                 occupied_[to] = false;
                 occupied_[b] = true;
@@ -420,38 +358,15 @@ private:
     size_t cursor_ = 0; // no open bucket below it
 
     std::array<bool, kCells> occupied_{};
-    std::array<bool, kCells> asWall_{};
+    FreezeTest freeze_{board_, occupied_};
     Marks reach_{};   // the expanded position's pusher area
     Marks scratch_{}; // the children's
     uint32_t stamp_ = 0;
     std::vector<uint8_t> stack_;
-    std::vector<uint8_t> frozen_;
+    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    uint32_t expansions_ = 0;
+    bool stopped_ = false;
 };
-
-// Shortest walk for the pusher from one cell to another around walls and objects, as letters.
-std::string Walk(const std::array<bool, kCells>& floor, const std::array<bool, kCells>& occupied,
-                 int from, int to) {
-    std::array<int8_t, kCells> via;
-    via.fill(-1);
-    std::vector<int> queue{from};
-    via[from] = 4;
-    for (size_t head = 0; head < queue.size() && via[to] < 0; ++head) {
-        const int c = queue[head];
-        for (int k = 0; k < 4; ++k) {
-            const int nc = c + kDir[k];
-            if (via[nc] >= 0 || !floor[nc] || occupied[nc])
-                continue;
-            via[nc] = static_cast<int8_t>(k);
-            queue.push_back(nc);
-        }
-    }
-    assert(via[to] >= 0 && "the search only pushes from cells the pusher can reach");
-    std::string path;
-    for (int c = to; c != from; c -= kDir[via[c]])
-        path += kWalk[via[c]];
-    std::reverse(path.begin(), path.end());
-    return path;
-}
 
 } // namespace
 
@@ -464,10 +379,11 @@ Solution Solve(const Level& level, const SolveOptions& options) {
     solution.States = search.States();
     solution.Optimal = found >= 0;
     solution.Unsolvable = exhausted;
-    if (found < 0 && !exhausted && options.Pruning) {
+    if (found < 0 && !exhausted && options.Pruning && !search.Stopped()) {
         found = search.Run(4, exhausted);
         solution.States += search.States();
     }
+    solution.Stopped = search.Stopped();
 
     if (found >= 0) {
         solution.Solved = true;
@@ -478,7 +394,9 @@ Solution Solve(const Level& level, const SolveOptions& options) {
         int pusher = Index(level.Hero.X, level.Hero.Y);
         int last = -1;
         for (auto [from, dir] : search.Pushes(found)) {
-            solution.Moves += Walk(board.Floor, occupied, pusher, from - kDir[dir]);
+            const auto walk = Walk(board.Floor, occupied, pusher, from - kDir[dir]);
+            assert(walk && "the search only pushes from cells the pusher can reach");
+            solution.Moves += walk.value_or("");
             solution.Moves += kPush[dir];
             occupied[from] = false;
             occupied[from + kDir[dir]] = true;

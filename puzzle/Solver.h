@@ -10,11 +10,13 @@
 // - frozen objects: an object off its zone that neither it nor its neighbours can ever move;
 // - assignment deadlocks: objects that cannot all reach different zones.
 // When the A* search runs out of room it retries greedily (a weighted bound), which finds a
-// solution without proving it shortest.
+// solution without proving it shortest. Any position can be solved from: a level whose pusher
+// and objects stand where a game has put them.
 #pragma once
 
 #include "puzzle/Level.h"
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -24,12 +26,16 @@ namespace puzzle {
 struct SolveOptions {
     size_t MaxStates = 4'000'000; // positions kept before a search gives up
     bool Pruning = true;          // deadlock cut-offs and the lower bound; off: plain search
+    double MaxSeconds = 0;        // a search gives up after this long; 0: no limit
+    // Read now and then by the search, from another thread: once true, it gives up.
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 struct Solution {
     bool Solved = false;
     bool Optimal = false;    // the push count is proven minimal
     bool Unsolvable = false; // the whole reachable space was searched without a solution
+    bool Stopped = false;    // given up for the time limit or the cancel flag
     std::string Moves;       // L, U, R, D: lower case walks, upper case pushes
     int Pushes = 0;
     int BoxChanges = 0; // pushes of another object than the push before

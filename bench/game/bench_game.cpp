@@ -3,9 +3,11 @@
 //             the first presented menu frame: headless on the software device, and with
 //             SDL_VIDEODRIVER=x11 and a display also in a real X window on each device
 //             (KOSMORRA_DEVICE=soft, then gl); each column names the device it measured;
-//   memory    the resident size in the game screen, for each of those starts;
+//   memory    the resident size in the game screen, for each of those starts, and the peak
+//             once a hint has been searched from the start of every level;
 //   frames    the cost of one frame tick of each screen (menu, the game with the fullest level,
-//             level selection, options), point and bilinear filtering, headless, one thread.
+//             level selection, options; the game once more with the comforts' tints, marks and
+//             note), point and bilinear filtering, headless, one thread.
 // Prints tables with the targets beside the figures. Asserts nothing.
 //
 // Usage: bench_game [starts per column, default 5]
@@ -40,6 +42,19 @@ using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+long StatusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0)
+            return std::stol(line.substr(std::string(field).size()));
+    return 0;
+}
+
+long PeakResidentKb() {
+    return StatusKb("VmHWM:");
 }
 
 long ResidentKb() {
@@ -185,6 +200,19 @@ int OneStart(bool headless) {
         app.ProcessMessages();
     }
     std::printf("resident %ld\n", ResidentKb());
+    // The hint from the start of every level, on its worker thread while the frames run: the
+    // peak is the game screen plus the largest search.
+    for (int n = 1; n <= TForm1::kListedLevels; ++n) {
+        form->ClearAll();
+        form->LoadLevel(n);
+        form->State.ScreenState = ssGame;
+        form->AskHint();
+        for (int i = 0; i < 100000 && form->State.Assist.Hint; ++i) {
+            form->ArvexTimer1Timer(form->ArvexTimer1);
+            app.ProcessMessages();
+        }
+    }
+    std::printf("hintpeak %ld\n", PeakResidentKb());
     std::fflush(stdout);
     return 0;
 }
@@ -193,6 +221,7 @@ struct StartFigures {
     std::string Device;
     std::vector<double> Ms; // per milestone, from the moment the process was made
     double ResidentMb = 0;
+    double HintPeakMb = 0;
 };
 
 // Makes a fresh process of this program for one start, with extra environment settings.
@@ -251,6 +280,8 @@ bool RunOneStart(const char* self, const char* mode,
             figures.Device = line.substr(7);
         } else if (line.rfind("resident ", 0) == 0) {
             figures.ResidentMb = std::stod(line.substr(9)) / 1024.0;
+        } else if (line.rfind("hintpeak ", 0) == 0) {
+            figures.HintPeakMb = std::stod(line.substr(9)) / 1024.0;
         }
     }
     figures.Ms.clear();
@@ -272,6 +303,7 @@ struct Column {
     std::string Device; // what the starts really ran on
     std::vector<double> Ms;
     double ResidentMb = 0;
+    double HintPeakMb = 0;
     int Starts = 0;
 };
 
@@ -280,7 +312,7 @@ Column MeasureStarts(const char* self, const char* mode, const std::string& titl
     Column column;
     column.Title = title;
     std::vector<std::vector<double>> ms(kMilestoneCount);
-    std::vector<double> resident;
+    std::vector<double> resident, hintPeak;
     for (int i = 0; i < starts; ++i) {
         StartFigures figures;
         if (!RunOneStart(self, mode, env, figures))
@@ -289,6 +321,7 @@ Column MeasureStarts(const char* self, const char* mode, const std::string& titl
         for (int m = 0; m < kMilestoneCount; ++m)
             ms[static_cast<size_t>(m)].push_back(figures.Ms[static_cast<size_t>(m)]);
         resident.push_back(figures.ResidentMb);
+        hintPeak.push_back(figures.HintPeakMb);
         if (column.Device.empty())
             column.Device = figures.Device;
         else if (column.Device != figures.Device)
@@ -297,6 +330,7 @@ Column MeasureStarts(const char* self, const char* mode, const std::string& titl
     for (const std::vector<double>& m : ms)
         column.Ms.push_back(Median(m));
     column.ResidentMb = Median(resident);
+    column.HintPeakMb = Median(hintPeak);
     return column;
 }
 
@@ -364,6 +398,18 @@ int main(int argc, char** argv) {
     measure("game, level 50, counters with bests");
     form->State.MoveLog.clear();
     form->State.UndoIndex = 0;
+    // The comforts' drawing at its fullest: every object tinted, one picked with its targets
+    // marked, and a line of text.
+    for (TBox* box : form->State.BoxSprites)
+        if (box) {
+            box->SetRed(255);
+            box->SetGreen(90);
+            box->SetBlue(90);
+        }
+    const TCellPos first = form->State.Level.Boxes[0];
+    form->BoardMouseDown(0, first.X * 64 + 32, first.Y * 64 + 32);
+    form->State.Assist.Note = "No solution from here: undo (U) to go back";
+    measure("game, level 50, objects tinted, one picked, a note");
     form->ChangeToLoad(nullptr);
     measure("level selection");
     form->ChangeToOptions(nullptr);
@@ -400,6 +446,10 @@ int main(int argc, char** argv) {
     std::printf("| resident memory in the game screen |");
     for (const Column& c : columns)
         std::printf(" %.1f MB |", c.ResidentMb);
+    std::printf(" under 60 MB (software device) |\n");
+    std::printf("| peak resident memory, the hint asked at the start of every level |");
+    for (const Column& c : columns)
+        std::printf(" %.1f MB |", c.HintPeakMb);
     std::printf(" under 60 MB (software device) |\n\n");
 
     std::printf("Frames, headless on the %s device, one drawing thread\n\n",

@@ -188,6 +188,29 @@ JsonValue CaptureState(TForm1& form, const ProbeFacts& facts) {
               best && best->ByMoves ? JsonValue::Number(best->ByMoves->Moves) : JsonValue());
     state.Set("bestPushes",
               best && best->ByPushes ? JsonValue::Number(best->ByPushes->Pushes) : JsonValue());
+    state.Set("moveLog", JsonValue::String(s.MoveLog));
+
+    const TAssistState& a = s.Assist;
+    state.Set("queued", JsonValue::String(a.Steps));
+    state.Set("selected", a.Selected ? JsonValue::Pair(a.Object.X, a.Object.Y) : JsonValue());
+    JsonValue targets = JsonValue::Array();
+    for (const TCellPos& t : a.Targets)
+        targets.Append(JsonValue::Pair(t.X, t.Y));
+    state.Set("targets", targets);
+    state.Set("hinting", JsonValue::Bool(a.Hint != nullptr));
+    state.Set("note", JsonValue::String(a.Note));
+    JsonValue lost = JsonValue::Array(), colours = JsonValue::Array();
+    for (int i = 0; i < count; ++i) {
+        lost.Append(JsonValue::Bool(a.Lost[static_cast<size_t>(i)]));
+        const TBox* sprite = s.BoxSprites[static_cast<size_t>(i)];
+        JsonValue rgb = JsonValue::Array();
+        if (sprite)
+            for (const int32_t c : {sprite->Red, sprite->Green, sprite->Blue})
+                rgb.Append(JsonValue::Number(c));
+        colours.Append(sprite ? rgb : JsonValue());
+    }
+    state.Set("lost", lost);
+    state.Set("objectColours", colours);
 
     state.Set("music", JsonValue::Bool(s.MusicOn));
     TSongListCollection* songs = form.ArvexMusic1->Songs();

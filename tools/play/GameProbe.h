@@ -22,6 +22,15 @@
 //   levelKey       the board key the level's records are kept under
 //   bestMoves, bestPushes    the level's best by moves and by pushes as the game holds them,
 //                  null without one
+//   moveLog        the steps in the move notation (l u r d walks, L U R D pushes): the first
+//                  undoIndex were played, the rest can be redone
+//   queued         steps of a click, the hint or redo still to be played
+//   selected       [column, row] of the object picked with the mouse, null for none
+//   targets        [[column, row], ...] the cells the picked object can be pushed to
+//   hinting        the hint's search is running
+//   note           the line the game shows on the board ("" for none)
+//   lost           per object: it can no longer reach a zone (drawn tinted)
+//   objectColours  per object: its sprite's [red, green, blue]
 //   music          the music option; songPosition: seconds into the song
 //   fullscreen, antialias, depth    the screen's settings
 //   depthShown                      the depth button the options screen shows selected (0

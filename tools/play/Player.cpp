@@ -158,13 +158,15 @@ void Player::Execute(const Command& c) {
             Frame(c);
         break;
     case Op::Move:
-    case Op::Click: {
+    case Op::Click:
+    case Op::RightClick: {
         int x = 0, y = 0;
         PointAt(c.X, c.Y, x, y);
         win::SendMouseMove(*FForm, x, y);
-        if (c.Kind == Op::Click) {
-            win::SendMouseButton(*FForm, 0, true, x, y);
-            win::SendMouseButton(*FForm, 0, false, x, y);
+        if (c.Kind != Op::Move) {
+            const int button = c.Kind == Op::Click ? 0 : 1;
+            win::SendMouseButton(*FForm, button, true, x, y);
+            win::SendMouseButton(*FForm, button, false, x, y);
         }
         Deliver();
         if (!FEnded)

@@ -67,9 +67,9 @@ std::vector<Command> ParseScript(const std::string& text) {
                 throw ScriptError(number, "usage: " + word + " KEY");
             c.Kind = word == "down" ? Op::Down : word == "up" ? Op::Up : Op::Press;
             c.Text = rest;
-        } else if (word == "move" || word == "click") {
-            need(2, word == "move" ? "move X Y" : "click X Y");
-            c.Kind = word == "move" ? Op::Move : Op::Click;
+        } else if (word == "move" || word == "click" || word == "rclick") {
+            need(2, (word + " X Y").c_str());
+            c.Kind = word == "move" ? Op::Move : word == "click" ? Op::Click : Op::RightClick;
             c.X = ParseInt(number, args[0], -kMaxCoordinate, kMaxCoordinate, "x");
             c.Y = ParseInt(number, args[1], -kMaxCoordinate, kMaxCoordinate, "y");
         } else if (word == "type") {

@@ -6,6 +6,7 @@
 //   press KEY           down, one frame, up, one frame
 //   move X Y            the pointer moves to (X, Y) in back-buffer pixels, then one frame
 //   click X Y           move there, left button down and up, then one frame
+//   rclick X Y          the same with the right button
 //   type TEXT           TEXT (the rest of the line, UTF-8) typed as text input
 //   shot FILE.png       the last presented frame as a PNG
 //   state FILE.json     the game's state as JSON
@@ -32,6 +33,7 @@ enum class Op {
     Press,
     Move,
     Click,
+    RightClick,
     Type,
     Shot,
     State,
@@ -45,7 +47,7 @@ struct Command {
     int Line = 0;
     Op Kind = Op::Frames;
     int Count = 0;     // frames
-    int X = 0, Y = 0;  // move, click
+    int X = 0, Y = 0;  // move, click, rclick
     std::string Text;  // key name, typed text, file name, field, answer
     std::string Value; // expect, rename's new name
 };

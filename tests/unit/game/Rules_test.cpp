@@ -313,3 +313,68 @@ TEST_F(GameRules, ALevelListingTenObjectsIsRefusedAndTheMenuComesBack) {
                                                            "possible)"),
               std::string::npos);
 }
+
+TEST_F(GameRules, TheComfortsSwitchedOffLeaveThePlayAsItWas) {
+    WriteLevel(3, MakeLevel(kPushes));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Form->State.Play = {false, false, false, false, false, false};
+    ASSERT_NO_FATAL_FAILURE(Play(3));
+
+    Form->BoardMouseDown(0, 1 * layout::kCell + 32, 3 * layout::kCell + 32);
+    Frames(1);
+    EXPECT_EQ(Pusher(), (TCellPos{1, 1}));
+    EXPECT_EQ(Form->State.Assist.Steps, "");
+
+    // Undone steps are cut off by any step, the same one too, and R does nothing.
+    Press("Down");
+    Press("Down");
+    Press("U");
+    Press("U");
+    Press("R");
+    EXPECT_EQ(Pusher(), (TCellPos{1, 1}));
+    Press("Down");
+    EXPECT_EQ(History(), 2u);
+    EXPECT_EQ(Form->State.MoveLog, "d");
+
+    // Along the top wall, a row without a zone: lost, but not tinted.
+    Press("Up");
+    Press("Right");
+    EXPECT_EQ(Box(0), (TCellPos{3, 1}));
+    EXPECT_FALSE(Form->State.Assist.Lost[0]);
+    EXPECT_EQ(Form->State.BoxSprites[0]->Green, 255);
+    Press("H");
+    EXPECT_EQ(Form->State.Assist.Hint, nullptr);
+    EXPECT_EQ(Form->State.Assist.Note, "");
+}
+
+TEST_F(GameRules, AStepCancelsTheHintAndALostObjectIsTintedUntilUndo) {
+    WriteLevel(3, MakeLevel({
+                      "#######", //
+                      "#@----#", //
+                      "#--$--#", //
+                      "#---.-#", //
+                      "#######",
+                  }));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Play(3));
+    EXPECT_FALSE(Form->State.Assist.Lost[0]);
+
+    Form->AskHint();
+    EXPECT_NE(Form->State.Assist.Hint, nullptr);
+    EXPECT_EQ(Form->State.Assist.Note, "Looking for a hint...");
+    Press("Down");
+    EXPECT_EQ(Pusher(), (TCellPos{1, 2}));
+    EXPECT_EQ(Form->State.Assist.Hint, nullptr);
+    EXPECT_EQ(Form->State.Assist.Steps, "");
+    EXPECT_EQ(Form->State.Assist.Note, "");
+
+    // Up against the top wall, whose row has no zone.
+    for (const char* key : {"Down", "Right", "Right", "Up"})
+        Press(key);
+    EXPECT_EQ(Box(0), (TCellPos{3, 1}));
+    EXPECT_TRUE(Form->State.Assist.Lost[0]);
+    EXPECT_EQ(Form->State.BoxSprites[0]->Green, layout::kLostTint.G);
+    Press("U");
+    EXPECT_FALSE(Form->State.Assist.Lost[0]);
+    EXPECT_EQ(Form->State.BoxSprites[0]->Green, 255);
+}

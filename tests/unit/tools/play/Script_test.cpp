@@ -67,10 +67,16 @@ TEST(Script, RefusesWhatCannotBePlayedNamingTheLine) {
     EXPECT_EQ(lineOf("frames many\n"), 1);
     EXPECT_EQ(lineOf("frames 1 2\n"), 1);
     EXPECT_EQ(lineOf("\n\nclick 10\n"), 3);
+    EXPECT_EQ(lineOf("rclick 10 x\n"), 1);
     EXPECT_EQ(lineOf("press\n"), 1);
     EXPECT_EQ(lineOf("type\n"), 1);
     EXPECT_EQ(lineOf("shot\n"), 1);
     EXPECT_EQ(lineOf("expect screen\n"), 1);
     EXPECT_EQ(lineOf("answer maybe\n"), 1);
     EXPECT_EQ(lineOf("frames 2\n# fine\n"), 0);
+    const std::vector<Command> right = ParseScript("rclick 544 -352\n");
+    ASSERT_EQ(right.size(), 1u);
+    EXPECT_EQ(right[0].Kind, Op::RightClick);
+    EXPECT_EQ(right[0].X, 544);
+    EXPECT_EQ(right[0].Y, -352);
 }
