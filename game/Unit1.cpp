@@ -27,7 +27,8 @@ constexpr std::array<uint8_t, TKeyboard::AssignsPropertySize> StoredKeyboardAssi
         {kbLeft, dinput::DIK_LEFT},     {kbRight, dinput::DIK_RIGHT},
         {kbEscape, dinput::DIK_ESCAPE}, {kbUndo, dinput::DIK_U},
         {kbReturn, dinput::DIK_RETURN}, {kbEscapeAgain, dinput::DIK_ESCAPE},
-        {kbLeftAlt, dinput::DIK_LMENU},
+        {kbPageUp, dinput::DIK_PRIOR},  {kbPageDown, dinput::DIK_NEXT},
+        {kbHome, dinput::DIK_HOME},     {kbLeftAlt, dinput::DIK_LMENU},
     };
     std::array<uint8_t, TKeyboard::AssignsPropertySize> assigns{};
     for (const auto& [bit, code] : keys)
@@ -179,6 +180,8 @@ void TForm1::FormCreate(rtl::TObject*) {
 
     // The marks already won, so that a win before the level selection is ever opened keeps them.
     ReadProgress();
+    OpenStartCollection();
+    OnDropFile = [this](const std::string& path) { DropFile(path); };
 
     // The dialog's list, the menu, and the frame timer.
     State.DialogList = new TArvexGUIList(ArvexGUI1);
@@ -371,6 +374,11 @@ void TForm1::doLoad() {
     ArvexScreen1->Clear(0, 0, 0, 255);
     Picture(rLevelScreen)->Draw(0, 0, 0);
     ArvexGUI1->Draw();
+    if (State.Collection) {
+        DrawCollectionPage();
+        ArvexScreen1->EndScene();
+        return;
+    }
     for (int n = 1; n <= kListedLevels; ++n) {
         const bool completed = State.Progress[static_cast<size_t>(n - 1)] != 0;
         const layout::Rgb colour =

@@ -8,6 +8,8 @@
 //                     win test and win handling, undo
 //   Unit1Screens.cpp  the menu, the in-game bar, the confirmation dialog, level selection and the
 //                     progress file, the options screen and Config.ini
+//   Unit1Collection.cpp  level collections in the common notation: opening one, its levels, its
+//                     pages on the level selection and its progress file
 #pragma once
 
 #include "engine/display/ArvexImageList.h"
@@ -55,6 +57,9 @@ enum TKeyBit : int {
     kbEscape = 4,
     kbUndo = 5, // U
     kbReturn = 6,
+    kbPageUp = 7,
+    kbPageDown = 8,
+    kbHome = 9,
     kbEscapeAgain = 30,
     kbLeftAlt = 31,
 };
@@ -130,6 +135,22 @@ public:
     void okClick(rtl::TObject* sender);
     void WriteOptions();
 
+    // ---- Collections (Unit1Collection.cpp) --------------------------------------------------
+    // Reads a collection and plays it from now on, remembered in Config.ini; false, with the
+    // reason shown, when it cannot be read or holds nothing playable: then the game goes on with
+    // what it played before.
+    bool OpenCollection(const std::string& path);
+    // Back to the game's own levels, remembered in Config.ini.
+    void CloseCollection();
+    // A file dropped on the window: opened, and its level selection shown.
+    void DropFile(const std::string& path);
+    void ChangePage(int32_t delta);
+
+    // What the command line asks for at start-up: a collection's path, kOwnLevels, or empty for
+    // the collection Config.ini remembers (if any). Set before the form is made.
+    static inline std::string StartCollection;
+    static constexpr const char* kOwnLevels = "--own";
+
     // The progress file's name as written and as read (one file whatever the letter case), and
     // the number of levels the selection screen lists.
     static constexpr const char* kProgressFile = "compleated.cmp";
@@ -146,6 +167,24 @@ public:
     static constexpr int64_t kMinThemeDecodedSize = int64_t{64} << 20;
 
 private:
+    // The levels the selection lists and the game counts: 50 of its own, or the collection's.
+    int32_t LevelCount() const;
+    bool LevelCompleted(int32_t number) const;
+    // Opens what the command line or Config.ini names, at start-up.
+    void OpenStartCollection();
+    // The collection level's record in State.Level; raises when it cannot be played.
+    void ReadCollectionLevel(int32_t number);
+    // The first level a new game starts with.
+    int32_t FirstLevel() const;
+    // Starts a typed level of the collection, or says why it cannot be played.
+    void StartTypedCollectionLevel(const std::string& typed);
+    void ReadCollectionProgress();
+    // As RecordWin, for the collection's own progress file.
+    bool RecordCollectionWin(int32_t level);
+    void WriteCollectionSetting();
+    // The level selection's labels and page line for a collection.
+    void DrawCollectionPage();
+
     // Loads a level, and on any failure (missing or damaged file) reports it and returns to the
     // menu with the timer running, instead of leaving a dead screen.
     void StartLevel(int32_t number);
