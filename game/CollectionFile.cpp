@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Exceptions.h"
 #include "platform/rtl/Files.h"
+#include "puzzle/BoardKey.h"
 
 #include <algorithm>
 #include <cctype>

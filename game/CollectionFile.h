@@ -16,8 +16,9 @@ struct TCollection {
     std::string Path; // as opened, made absolute
     std::string Name; // the file's or folder's name, shown on the level selection
     puzzle::Collection Levels;
-    // 16 hex digits of a hash of the playable boards, in order: the same levels under another
-    // name or in another place keep their progress; a changed level starts afresh.
+    // 16 hex digits, the FNV-1a hash of the playable levels' board keys (puzzle::BoardKey) in
+    // order: the same levels under another name or in another place keep their progress; a
+    // changed level starts afresh.
     std::string Key;
     std::vector<uint8_t> Marks; // completion mark of level n at n - 1, one per level
 

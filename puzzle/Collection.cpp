@@ -1,7 +1,5 @@
 #include "puzzle/Collection.h"
 
-#include "puzzle/Notation.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
@@ -400,13 +398,6 @@ Collection ReadCollection(std::string_view text) {
     for (Drawn& d : drawn)
         collection.Levels.push_back(Check(d));
     return collection;
-}
-
-std::string BoardKey(const Level& level) {
-    Level plain = level;
-    plain.Title.clear();
-    plain.Notes.clear();
-    return FormatLevel(plain);
 }
 
 } // namespace puzzle

@@ -53,9 +53,6 @@ struct Collection {
 // Levels the game cannot play are kept with their Problem.
 Collection ReadCollection(std::string_view text);
 
-// The board of a playable level in a canonical form (no title), for keying what is kept about it.
-std::string BoardKey(const Level& level);
-
 // A drawing put on the board: centred, moved only as far as needed to keep its inside clear of
 // the corner under the button bar. Problem is set (with the 0-based drawn row it concerns, -1 for
 // the whole drawing) when it is too large or its pushers are not exactly one; then Board is

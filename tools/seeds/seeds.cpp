@@ -1,6 +1,7 @@
 // seeds DIR: writes the small seed corpus of every fuzz target (one folder per target), made
 // with the project's own writers so the fuzzers start from well-formed inputs. The committed
 // corpora in fuzz/corpus are this tool's output, and a test keeps them so.
+#include "game/RecordsFile.h"
 #include "platform/rtl/Pictures.h"
 #include "tools/levels/LevelFile.h"
 #include "tools/oil/HostilePictures.h"
@@ -165,6 +166,20 @@ int main(int argc, char** argv) {
 
     WriteLevelSeeds(dir / "fuzz_level_file");
     WriteCollectionSeeds(dir / "fuzz_collection");
+
+    // Records: as the game writes them from the first win on, one with a comment and a line it
+    // does not know kept among the records, and one with CRLF line ends and damaged lines.
+    TRecords records;
+    records.Add("0123456789abcdef", "rrUUlDDlluR");
+    records.Add("0123456789abcdef", "ddrrUlluuuRRr");
+    records.Add("fedcba9876543210", "");
+    WriteText(dir / "fuzz_records_file" / "written", records.Text());
+    WriteText(dir / "fuzz_records_file" / "kept-lines",
+              "; my best\n0000000000000001 moves 4 1 rrdL\nfuture 1 2 3\n"
+              "0000000000000001 pushes 4 1 rrdL\n");
+    WriteText(dir / "fuzz_records_file" / "crlf-damaged",
+              "0000000000000002 moves 3 1 rUl\r\n0000000000000002 moves 3 2 rUl\r\n"
+              "0000000000000002 pushes 02 1 rU\r\n000000000000000G moves 1 0 r\r\n");
 
     std::printf("seeds written to %s\n", dir.c_str());
     return 0;

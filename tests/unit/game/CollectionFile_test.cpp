@@ -55,9 +55,9 @@ TEST_F(CollectionFile, KeyFollowsThePlayableBoardsNotTheNameNorTheText) {
         Write("sub/b.sok", "Title: x\r\n5#|#@$.#|5#\r\n\r\n###\r\n\r\n######\n#@$ .#\n######\n"));
     EXPECT_EQ(b.Key, a.Key);
     EXPECT_EQ(b.Size(), 3);
-    // One cell more in a level: another key.
+    // One floor cell more in a level: another key (a wall nobody can reach would not count).
     const TCollection c = ReadCollectionFile(Write("c.xsb", "#####\n#@$.#\n#####\n\n"
-                                                            "#######\n#@$ .##\n#######\n"));
+                                                            "#######\n#@$  .#\n#######\n"));
     EXPECT_NE(c.Key, a.Key);
     EXPECT_EQ(CollectionProgressFile(a.Key), "collection-" + a.Key + ".cmp");
 }
