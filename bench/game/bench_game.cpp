@@ -5,7 +5,8 @@
 //             (KOSMORRA_DEVICE=soft, then gl); each column names the device it measured;
 //   memory    the resident size in the game screen, for each of those starts;
 //   frames    the cost of one frame tick of each screen (menu, the game with the fullest level,
-//             level selection, a collection's page of it, options), point and bilinear filtering, headless, one thread.
+//             level selection, a collection's page of it, options), point and bilinear filtering,
+//             headless, one thread.
 // Prints tables with the targets beside the figures. Asserts nothing.
 //
 // Usage: bench_game [starts per column, default 5]
