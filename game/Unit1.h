@@ -57,9 +57,10 @@ enum TKeyBit : int {
     kbEscape = 4,
     kbUndo = 5, // U
     kbReturn = 6,
-    kbPageUp = 7,
-    kbPageDown = 8,
-    kbHome = 9,
+    // The level selection's paging, far from the bits the game grew up with.
+    kbPageUp = 20,
+    kbPageDown = 21,
+    kbHome = 22,
     kbEscapeAgain = 30,
     kbLeftAlt = 31,
 };

@@ -197,10 +197,10 @@ std::string PlayProblem(const Drawn& d, const Placement& p) {
 
     const int width = DrawnWidth(d.Rows), height = static_cast<int>(d.Rows.size());
     const auto inside = DrawnInside(d.Rows, l.Hero.X - p.OffsetX, l.Hero.Y - p.OffsetY, width);
+    // Cells past a row's end are floor, so a row left open at its end reaches the right edge.
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            if (inside[y][x] && (x == 0 || y == 0 || x == width - 1 || y == height - 1 ||
-                                 x >= static_cast<int>(d.Rows[y].size())))
+            if (inside[y][x] && (x == 0 || y == 0 || x == width - 1 || y == height - 1))
                 return "not closed" + AtRow(y);
     for (const auto* cells : {&l.Boxes, &l.Zones})
         for (const Cell& c : *cells)

@@ -94,6 +94,9 @@ TEST(Collection, SaysWhyEachLevelCannotBePlayedAndKeepsItsPlace) {
                              "#####\n# $.#\n#####\n\n"
                              "#####\n#@$.#\n#  \n#####\n\n"
                              "#####\n#@$.\n#####\n\n"
+                             "# ###\n#@$.#\n#####\n\n"
+                             "#####\n#@$.#\n# ###\n\n"
+                             "#####\n @$.#\n#####\n\n"
                              "#######\n#@$.#.#\n#### $#\n#######\n\n"
                              "########\n#@$$.#.#\n########\n\n" +
                              kSmall;
@@ -108,12 +111,15 @@ TEST(Collection, SaysWhyEachLevelCannotBePlayedAndKeepsItsPlace) {
                                "no pusher",
                                "not closed at row 3",
                                "not closed at row 2",
+                               "not closed at row 1",
+                               "not closed at row 3",
+                               "not closed at row 2",
                                "an object out of the pusher's reach at row 3",
                                "a zone out of the pusher's reach at row 2",
                                "",
                            }));
     EXPECT_EQ(c.PlayableCount(), 1u);
-    EXPECT_EQ(c.Levels.back().Line, 62);
+    EXPECT_EQ(c.Levels.back().Line, 74);
 }
 
 TEST(Collection, RefusesALevelThatCannotStayClearOfTheButtonBar) {
