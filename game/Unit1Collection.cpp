@@ -201,7 +201,9 @@ void TForm1::DrawCollectionPage() {
     const TCollection& c = *State.Collection;
     const int32_t pages = (c.Size() + kListedLevels - 1) / kListedLevels;
     const int32_t first = State.LoadPage * kListedLevels + 1;
-    TImageListItem* cover = Picture(rEditBox);
+    // Painted over with the game screen's background darkened: an opaque picture, so that one
+    // stretched quad covers a whole column with no faded edge.
+    TImageListItem* cover = Picture(rGameScreen);
     const auto colour = [this](layout::Rgb rgb) {
         ArvexBitmapFont1->SetRed(rgb.R);
         ArvexBitmapFont1->SetGreen(rgb.G);
@@ -212,18 +214,21 @@ void TForm1::DrawCollectionPage() {
         const int column = k / layout::kLevelsPerColumn;
         const int row = k % layout::kLevelsPerColumn;
         const int top = layout::kFirstRowTop + layout::kRowPitch * row;
-        // The background paints "Level 1" to "Level 50"; other pages cover them with their own.
+        // The background paints "Level 1" to "Level 50"; other pages cover them, one quad a
+        // column, with their own numbers.
         if (State.LoadPage > 0) {
-            cover->DrawColored(kLabelRight[column] - kLabelWidth, top, 0, 0, 0,
-                               static_cast<float>(kLabelWidth) /
-                                   static_cast<float>(std::max(cover->PictureWidth, 1)),
-                               static_cast<float>(layout::kRowPitch - 1) /
-                                   static_cast<float>(std::max(cover->PictureHeight, 1)),
-                               0xFF0C1424, false, false, 0, 0);
+            if (row == 0)
+                cover->DrawColored(
+                    kLabelRight[column] - kLabelWidth, top, 0, 0, 0,
+                    static_cast<float>(kLabelWidth) /
+                        static_cast<float>(std::max(cover->PictureWidth, 1)),
+                    static_cast<float>(layout::kRowPitch * layout::kLevelsPerColumn - 1) /
+                        static_cast<float>(std::max(cover->PictureHeight, 1)),
+                    0xFF0C1424, false, false, 0, 0);
             if (n <= c.Size()) {
-                // Four digits and more leave no room for the word.
-                const std::string label =
-                    n < 1000 ? "Level " + std::to_string(n) : std::to_string(n);
+                // The number alone: each glyph is a quad of the frame, and the word would double
+                // the page's text.
+                const std::string label = std::to_string(n);
                 colour(layout::kCompletedColour);
                 ArvexBitmapFont1->TextOut(kLabelRight[column] - ArvexBitmapFont1->TextWidth(label),
                                           top, label, 0);
