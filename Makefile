@@ -58,7 +58,7 @@ mutants: deps
 # Every benchmark of the Release build, one after the other; each prints its own figures, and
 # bench_game prints the game's table (start-up, frame of each screen, memory).
 bench: release
-	cd $(RELEASE_DIR) && ./bench_game && ./bench_hint && ./bench_theme && ./bench_frame && ./bench_timer && \
+	cd $(RELEASE_DIR) && ./bench_game && ./bench_hint && ./bench_theme && ./bench_frame && ./bench_timer && ./bench_collection && \
 		./bench_music
 
 # Installs the Release program: PREFIX/lib/kosmorra (program and data), PREFIX/bin/kosmorra,

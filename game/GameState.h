@@ -27,6 +27,7 @@ class TArvexEdit;
 class THero;
 class TBox;
 class TZone;
+struct TCollection;
 
 constexpr int kProgressSize = 100;
 constexpr int kMenuButtons = 5;
@@ -191,4 +192,9 @@ struct TGameState {
     std::unique_ptr<rtl::TIniFile> ThemeIni;
     bool Rotation = false;
     std::array<TCellPos, kMenuButtons> MenuButtonPos{};
+
+    // The collection being played (game/CollectionFile.h); none: the game's own levels. The
+    // level selection shows its page LoadPage (from 0), 50 levels to a page.
+    std::unique_ptr<TCollection> Collection;
+    int32_t LoadPage = 0;
 };

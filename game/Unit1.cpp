@@ -29,7 +29,8 @@ constexpr std::array<uint8_t, TKeyboard::AssignsPropertySize> StoredKeyboardAssi
         {kbEscape, dinput::DIK_ESCAPE}, {kbUndo, dinput::DIK_U},
         {kbReturn, dinput::DIK_RETURN}, {kbRedo, dinput::DIK_R},
         {kbHint, dinput::DIK_H},        {kbEscapeAgain, dinput::DIK_ESCAPE},
-        {kbLeftAlt, dinput::DIK_LMENU},
+        {kbPageUp, dinput::DIK_PRIOR},  {kbPageDown, dinput::DIK_NEXT},
+        {kbHome, dinput::DIK_HOME},     {kbLeftAlt, dinput::DIK_LMENU},
     };
     std::array<uint8_t, TKeyboard::AssignsPropertySize> assigns{};
     for (const auto& [bit, code] : keys)
@@ -184,6 +185,8 @@ void TForm1::FormCreate(rtl::TObject*) {
     // The marks already won, so that a win before the level selection is ever opened keeps them.
     ReadProgress();
     ReadRecords();
+    OpenStartCollection();
+    OnDropFile = [this](const std::string& path) { DropFile(path); };
 
     // The dialog's list, the menu, and the frame timer.
     State.DialogList = new TArvexGUIList(ArvexGUI1);
@@ -381,6 +384,11 @@ void TForm1::doLoad() {
     ArvexScreen1->Clear(0, 0, 0, 255);
     Picture(rLevelScreen)->Draw(0, 0, 0);
     ArvexGUI1->Draw();
+    if (State.Collection) {
+        DrawCollectionPage();
+        ArvexScreen1->EndScene();
+        return;
+    }
     for (int n = 1; n <= kListedLevels; ++n) {
         const bool completed = State.Progress[static_cast<size_t>(n - 1)] != 0;
         const layout::Rgb colour =

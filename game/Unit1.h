@@ -11,6 +11,8 @@
 //   Unit1Records.cpp  the counters, the records file, the bests on the level selection
 //   Unit1Mouse.cpp    the comforts beside the keys: clicks that walk and push, queued steps,
 //                     redo, the hint, and the tint of objects that can no longer reach a zone
+//   Unit1Collection.cpp  level collections in the common notation: opening one, its levels, its
+//                     pages on the level selection and its progress file
 #pragma once
 
 #include "engine/display/ArvexImageList.h"
@@ -60,6 +62,10 @@ enum TKeyBit : int {
     kbReturn = 6,
     kbRedo = 7, // R
     kbHint = 8, // H
+    // The level selection's paging, far from the bits the game grew up with.
+    kbPageUp = 20,
+    kbPageDown = 21,
+    kbHome = 22,
     kbEscapeAgain = 30,
     kbLeftAlt = 31,
 };
@@ -144,6 +150,22 @@ public:
     void okClick(rtl::TObject* sender);
     void WriteOptions();
 
+    // ---- Collections (Unit1Collection.cpp) --------------------------------------------------
+    // Reads a collection and plays it from now on, remembered in Config.ini; false, with the
+    // reason shown, when it cannot be read or holds nothing playable: then the game goes on with
+    // what it played before.
+    bool OpenCollection(const std::string& path);
+    // Back to the game's own levels, remembered in Config.ini.
+    void CloseCollection();
+    // A file dropped on the window: opened, and its level selection shown.
+    void DropFile(const std::string& path);
+    void ChangePage(int32_t delta);
+
+    // What the command line asks for at start-up: a collection's path, kOwnLevels, or empty for
+    // the collection Config.ini remembers (if any). Set before the form is made.
+    static inline std::string StartCollection;
+    static constexpr const char* kOwnLevels = "--own";
+
     // The progress file's name as written and as read (one file whatever the letter case), and
     // the number of levels the selection screen lists.
     static constexpr const char* kProgressFile = "compleated.cmp";
@@ -161,6 +183,24 @@ public:
     static constexpr int64_t kMinThemeDecodedSize = int64_t{64} << 20;
 
 private:
+    // The levels the selection lists and the game counts: 50 of its own, or the collection's.
+    int32_t LevelCount() const;
+    bool LevelCompleted(int32_t number) const;
+    // Opens what the command line or Config.ini names, at start-up.
+    void OpenStartCollection();
+    // The collection level's record in State.Level; raises when it cannot be played.
+    void ReadCollectionLevel(int32_t number);
+    // The first level a new game starts with.
+    int32_t FirstLevel() const;
+    // Starts a typed level of the collection, or says why it cannot be played.
+    void StartTypedCollectionLevel(const std::string& typed);
+    void ReadCollectionProgress();
+    // As RecordWin, for the collection's own progress file.
+    bool RecordCollectionWin(int32_t level);
+    void WriteCollectionSetting();
+    // The level selection's labels and page line for a collection.
+    void DrawCollectionPage();
+
     // Loads a level, and on any failure (missing or damaged file) reports it and returns to the
     // menu with the timer running, instead of leaving a dead screen.
     void StartLevel(int32_t number);
@@ -217,10 +257,12 @@ private:
     // as it is now, under its lock, and keeps the result in State.Records. False, with the reason
     // shown, when the file cannot be read or replaced: it is then left as it was.
     bool KeepRecord();
-    // The board keys of the won levels the selection lists.
+    // The board keys of the won levels the selection lists, by their place on the page (a
+    // collection's page shows other levels than the first fifty).
     void FindListedKeys();
     void DrawCounters();
-    void DrawListedBest(int32_t number, int32_t x, int32_t y);
+    // The best of the level listed at place 1..50 of the page, when it has one.
+    void DrawListedBest(int32_t place, int32_t x, int32_t y);
     // Tells the player, once, that a settings file is there but cannot be read.
     void ReportUnreadable(const rtl::TIniFile& ini);
     // Loads the theme's picture file in place of the pictures in use; false, after saying what

@@ -1,5 +1,6 @@
 // Levels and the board's sprites, moves and pushing, the step animation, the win test and the
 // win handling, and undo.
+#include "game/CollectionFile.h"
 #include "game/ScreenLayout.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Exceptions.h"
@@ -38,9 +39,13 @@ char MoveLetter(int32_t dx, int32_t dy, bool push) {
 // ---- Levels ---------------------------------------------------------------------------------
 
 void TForm1::LoadLevel(int32_t Number) {
-    const std::string fileName = "./levels/Level" + std::to_string(Number) + ".sal";
-    ReadLevelRecord(fileName);
-    CheckLevel(fileName);
+    if (State.Collection) {
+        ReadCollectionLevel(Number);
+    } else {
+        const std::string fileName = "./levels/Level" + std::to_string(Number) + ".sal";
+        ReadLevelRecord(fileName);
+        CheckLevel(fileName);
+    }
     EndStep();
     State.LevelNumber = Number;
     State.LevelKey = LevelKey(State.Level);
@@ -148,6 +153,19 @@ void TForm1::ArvexInput1Keyboard(rtl::TObject*) {
 
     if (escape && !State.DialogOpen && State.ScreenState == ssMenu)
         CreateAreYouShure(nullptr);
+    if (State.ScreenState == ssLoad && !State.DialogOpen) {
+        if (keys->JustPressed.Contains(kbPageUp) || keys->JustPressed.Contains(kbLeft))
+            ChangePage(-1);
+        if (keys->JustPressed.Contains(kbPageDown) || keys->JustPressed.Contains(kbRight))
+            ChangePage(1);
+        if (keys->JustPressed.Contains(kbHome) && State.Collection) {
+            const TFramePause pause(ArvexTimer1);
+            CloseCollection();
+            ReadProgress();
+            ClearAll();
+            CreateLoadGui();
+        }
+    }
     if (escape && (State.ScreenState == ssLoad || State.ScreenState == ssCredits)) {
         const TFramePause pause(ArvexTimer1);
         ClearAll();
@@ -285,7 +303,10 @@ void TForm1::HandleWin() {
     // Every win counts for the records, the last level's too, whether the counters show or not.
     KeepRecord();
     ClearAll();
-    if (level >= kListedLevels) {
+    if (State.Collection) {
+        RecordCollectionWin(level);
+        StartLevel(State.Collection->NextPlayable(level));
+    } else if (level >= kListedLevels) {
         StartLevel(1);
     } else {
         RecordWin(level);

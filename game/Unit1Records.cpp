@@ -1,5 +1,6 @@
 // The counters and the best records: the moves and pushes drawn on the game screen with the
 // level's best, the records file read and merged at a win, and the bests on the level selection.
+#include "game/CollectionFile.h"
 #include "game/RecordsFile.h"
 #include "game/ScreenLayout.h"
 #include "game/Unit1.h"
@@ -63,6 +64,23 @@ bool TForm1::KeepRecord() {
 }
 
 void TForm1::FindListedKeys() {
+    if (State.Collection) {
+        // A collection's level is played from the record its board makes, so its key is that
+        // record's, taken the way LoadLevel takes it.
+        const TCollection& c = *State.Collection;
+        for (int place = 1; place <= kListedLevels; ++place) {
+            std::string& key = State.ListedKeys[static_cast<size_t>(place - 1)];
+            key.clear();
+            const int32_t n = State.LoadPage * kListedLevels + place;
+            if (n > c.Size() || c.Marks.size() < static_cast<size_t>(n) ||
+                !c.Marks[static_cast<size_t>(n - 1)])
+                continue;
+            const puzzle::CollectionLevel& level = c.Levels.Levels[static_cast<size_t>(n - 1)];
+            if (level.Playable())
+                key = LevelKey(LevelRecord(level.Board));
+        }
+        return;
+    }
     for (int n = 1; n <= kListedLevels; ++n) {
         std::string& key = State.ListedKeys[static_cast<size_t>(n - 1)];
         key.clear();
@@ -106,11 +124,11 @@ void TForm1::DrawCounters() {
     line(layout::kCountersTop + layout::kRowPitch, "Pushes", now.Pushes, bestPushes);
 }
 
-void TForm1::DrawListedBest(int32_t number, int32_t x, int32_t y) {
+void TForm1::DrawListedBest(int32_t place, int32_t x, int32_t y) {
     if (!State.Play.Counters)
         return;
     const TBoardRecords* best =
-        State.Records.Find(State.ListedKeys[static_cast<size_t>(number - 1)]);
+        State.Records.Find(State.ListedKeys[static_cast<size_t>(place - 1)]);
     if (!best || !best->ByMoves || !best->ByPushes)
         return;
     const std::string text =

@@ -1,5 +1,6 @@
 // The screens built from widgets: the main menu, the in-game bar, the confirmation dialog, the
 // level selection with the progress file, the options screen with Config.ini.
+#include "game/CollectionFile.h"
 #include "game/PlaySettings.h"
 #include "game/ProgressFile.h"
 #include "game/ScreenLayout.h"
@@ -145,7 +146,9 @@ void TForm1::ChangeToGame(rtl::TObject* sender) {
     const TFramePause pause(ArvexTimer1);
     if (sender == State.Menu.Buttons[0]) {
         ClearAll();
-        StartLevel(1);
+        StartLevel(FirstLevel());
+    } else if (State.Load.LevelEdit && State.Collection) {
+        StartTypedCollectionLevel(State.Load.LevelEdit->Text);
     } else if (State.Load.LevelEdit) {
         const std::string typed = State.Load.LevelEdit->Text;
         int32_t number = 0;
@@ -209,6 +212,8 @@ bool TForm1::RecordWin(int32_t level) {
 void TForm1::ChangeToLoad(rtl::TObject*) {
     const TFramePause pause(ArvexTimer1);
     ReadProgress();
+    if (State.Collection)
+        ReadCollectionProgress();
     ReadRecords();
     FindListedKeys();
     ClearAll();
@@ -234,7 +239,9 @@ void TForm1::CreateLoadGui() {
     edit->TextMargin = 2;
     edit->Width = layout::kEditWidth;
     edit->Height = layout::kEditHeight;
-    edit->MaxLength = 3;
+    // Three characters for the game's own levels, as many as the collection's numbers have.
+    edit->MaxLength =
+        State.Collection ? static_cast<int>(std::to_string(State.Collection->Size()).size()) : 3;
     edit->Caret = "_";
     edit->X = layout::kLevelEdit.X;
     edit->Y = layout::kLevelEdit.Y;
@@ -369,6 +376,10 @@ void TForm1::WriteOptions() {
         ini.WriteInteger("Options", "Depth", ArvexScreen1->bpp());
         // Set only in the file, kept as read; written so the player finds them there.
         WritePlaySettings(ini, State.Play);
+        // The key is there only once a collection was played (going back to the own levels
+        // empties it), so settings without one stay as they were.
+        if (State.Collection)
+            ini.WriteString("Options", "Collection", State.Collection->Path);
     } catch (const rtl::Exception& e) {
         if (win::Application)
             win::Application->ShowException(e);

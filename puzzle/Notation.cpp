@@ -1,5 +1,7 @@
 #include "puzzle/Notation.h"
 
+#include "puzzle/Collection.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -7,8 +9,6 @@
 namespace puzzle {
 
 namespace {
-
-using Grid = std::array<std::array<bool, kBoardRows>, kBoardColumns>;
 
 // One level block as drawn, before it is put on the board.
 struct Drawing {
@@ -28,102 +28,22 @@ bool IsFloorChar(char c) {
     return c == ' ' || c == '-' || c == '_';
 }
 
-// Cells inside the drawing's walls, seen from the pusher; the drawing's own coordinates.
-std::vector<std::vector<bool>> DrawnInside(const std::vector<std::string>& rows, int hx, int hy,
-                                           int width) {
-    const int height = static_cast<int>(rows.size());
-    std::vector<std::vector<bool>> inside(height, std::vector<bool>(width, false));
-    std::vector<std::pair<int, int>> todo{{hx, hy}};
-    inside[hy][hx] = true;
-    while (!todo.empty()) {
-        auto [x, y] = todo.back();
-        todo.pop_back();
-        const int dx[] = {1, -1, 0, 0}, dy[] = {0, 0, 1, -1};
-        for (int k = 0; k < 4; ++k) {
-            const int nx = x + dx[k], ny = y + dy[k];
-            if (nx < 0 || ny < 0 || nx >= width || ny >= height || inside[ny][nx])
-                continue;
-            const char c = nx < static_cast<int>(rows[ny].size()) ? rows[ny][nx] : ' ';
-            if (c == '#')
-                continue;
-            inside[ny][nx] = true;
-            todo.emplace_back(nx, ny);
-        }
-    }
-    return inside;
-}
-
 Level Place(const Drawing& d) {
-    const int height = static_cast<int>(d.Rows.size());
-    int width = 0;
-    for (const std::string& row : d.Rows)
-        width = std::max(width, static_cast<int>(row.size()));
-    if (width > kBoardColumns)
-        Fail(d, d.FirstLine, std::to_string(width) + " columns drawn, at most 16 fit the board");
-    if (height > kBoardRows)
-        Fail(d, d.FirstLine, std::to_string(height) + " rows drawn, at most 12 fit the board");
-
-    int hx = -1, hy = -1;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < static_cast<int>(d.Rows[y].size()); ++x) {
-            const char c = d.Rows[y][x];
-            if (c == '@' || c == '+') {
-                if (hx >= 0)
-                    Fail(d, d.FirstLine + y, "a second pusher");
-                hx = x;
-                hy = y;
-            } else if (c != '#' && c != '$' && c != '*' && c != '.' && !IsFloorChar(c)) {
-                Fail(d, d.FirstLine + y, std::string("unknown character '") + c + "'");
-            }
-        }
-    }
-    if (hx < 0)
-        Fail(d, d.FirstLine, "no pusher");
-
-    // Centre the drawing; if its inside would reach under the button bar, take the nearest
-    // offset that keeps it clear. When none does, keep the centre and let the check say so.
-    const auto inside = DrawnInside(d.Rows, hx, hy, width);
-    auto clear = [&](int ox, int oy) {
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (inside[y][x] && x + ox >= kBarLeft && y + oy >= kBarTop)
-                    return false;
-        return true;
-    };
-    const int cx = (kBoardColumns - width) / 2, cy = (kBoardRows - height) / 2;
-    int ox = cx, oy = cy, best = -1;
-    for (int y = 0; y <= kBoardRows - height; ++y) {
-        for (int x = 0; x <= kBoardColumns - width; ++x) {
-            const int cost = std::abs(x - cx) + std::abs(y - cy);
-            if (clear(x, y) && (best < 0 || cost < best)) {
-                best = cost;
-                ox = x;
-                oy = y;
-            }
-        }
-    }
-
-    Level level;
+    for (size_t y = 0; y < d.Rows.size(); ++y)
+        for (const char c : d.Rows[y])
+            if (c != '#' && c != '@' && c != '+' && c != '$' && c != '*' && c != '.' &&
+                !IsFloorChar(c))
+                Fail(d, d.FirstLine + static_cast<int>(y),
+                     std::string("unknown character '") + c + "'");
+    Placement p = PlaceDrawing(d.Rows);
+    if (!p.Problem.empty())
+        Fail(d, d.FirstLine + std::max(p.ProblemRow, 0), p.Problem);
+    Level& level = p.Board;
     if (!d.Comments.empty()) {
         level.Title = d.Comments.front();
         level.Notes.assign(d.Comments.begin() + 1, d.Comments.end());
     }
-    // Column-major scan, the order of the file's cells, so objects and zones get stable numbers.
-    for (int x = 0; x < width; ++x) {
-        for (int y = 0; y < height; ++y) {
-            const char c = x < static_cast<int>(d.Rows[y].size()) ? d.Rows[y][x] : ' ';
-            const Cell cell{x + ox, y + oy};
-            if (c == '#')
-                level.Walls[cell.X][cell.Y] = true;
-            if (c == '$' || c == '*')
-                level.Boxes.push_back(cell);
-            if (c == '.' || c == '*' || c == '+')
-                level.Zones.push_back(cell);
-            if (c == '@' || c == '+')
-                level.Hero = cell;
-        }
-    }
-    return level;
+    return std::move(level);
 }
 
 std::string StripComment(const std::string& line) {

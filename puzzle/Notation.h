@@ -4,6 +4,8 @@
 //   comments, the first comment of a level being its title.
 // A drawing smaller than the board is centred on it, moved only as far as needed to keep its
 // inside clear of the corner that the in-game button bar covers.
+// This reader is strict, for the level tool's own sources: anything it cannot place is an error.
+// Collections from elsewhere are read by ReadCollection (Collection.h), on the same placement.
 #pragma once
 
 #include "puzzle/Level.h"

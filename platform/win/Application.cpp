@@ -161,6 +161,17 @@ void Translate(const SDL_Event& e, TForm* mainForm) {
     case SDL_KEYUP:
         TranslateKey(e.key);
         return;
+    case SDL_DROPFILE: {
+        // SDL hands over the path, which must be freed whoever takes it.
+        const std::string path = e.drop.file ? e.drop.file : "";
+        SDL_free(e.drop.file);
+        TForm* form = FindFormByWindowID(e.drop.windowID);
+        if (!form)
+            form = mainForm;
+        if (form && form->OnDropFile && !path.empty())
+            form->OnDropFile(path);
+        return;
+    }
     case SDL_TEXTINPUT:
         if (TForm* form = KeyTarget(e.text.windowID))
             for (const char ch : rtl::Utf8ToWin1252(e.text.text))

@@ -35,6 +35,8 @@ public:
     void AfterConstruction() override;
 
     rtl::TNotifyEvent OnCreate;
+    // A file (or folder) dropped on the window from the desktop, by its path.
+    std::function<void(const std::string& path)> OnDropFile;
 
     const std::string& Caption() const { return FCaption; }
     void SetCaption(const std::string& caption); // Windows-1252

@@ -6,8 +6,9 @@
 #
 # The scripts run one after the other in the same copy (a later one is the next start of the
 # program). If SCRIPT's folder holds NAME.setup beside the first NAME.play, it is run with sh in
-# the copy first, to make the level or configuration files the test needs. Pictures and state
-# dumps land in OUT_DIR.
+# the copy first, to make the level or configuration files the test needs. A script NAME.play
+# with NAME.open beside it starts the game as `kosmorra FILE` would, FILE being that file's
+# first line (relative to the copy). Pictures and state dumps land in OUT_DIR.
 set -eu
 PLAYER="$1"
 RUNTIME="$2"
@@ -27,5 +28,10 @@ fi
 cd "$OUT"
 for SCRIPT in "$@"; do
     echo "== $SCRIPT"
-    "$PLAYER" --root "$ROOT" "$SCRIPT"
+    OPEN="${SCRIPT%.play}.open"
+    if [ -f "$OPEN" ]; then
+        "$PLAYER" --root "$ROOT" --open "$(head -n 1 "$OPEN")" "$SCRIPT"
+    else
+        "$PLAYER" --root "$ROOT" "$SCRIPT"
+    fi
 done

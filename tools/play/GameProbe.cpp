@@ -1,5 +1,6 @@
 #include "tools/play/GameProbe.h"
 
+#include "game/CollectionFile.h"
 #include "game/Unit1.h"
 #include "platform/rtl/Files.h"
 #include "platform/rtl/Strings.h"
@@ -228,6 +229,17 @@ JsonValue CaptureState(TForm1& form, const ProbeFacts& facts) {
     for (const uint8_t mark : s.Progress)
         progress.Append(JsonValue::Number(mark));
     state.Set("progress", progress);
+
+    // The collection being played: its name, size, page and marks (null without one).
+    const TCollection* collection = s.Collection.get();
+    state.Set("collection", collection ? JsonValue::String(collection->Name) : JsonValue());
+    state.Set("collectionSize", JsonValue::Number(collection ? collection->Size() : 0));
+    state.Set("page", JsonValue::Number(s.LoadPage + 1));
+    JsonValue marks = JsonValue::Array();
+    if (collection)
+        for (const uint8_t mark : collection->Marks)
+            marks.Append(JsonValue::Number(mark));
+    state.Set("marks", marks);
 
     const auto& boxes = win::RecordedMessageBoxes();
     state.Set("messages", JsonValue::Number(static_cast<double>(boxes.size())));

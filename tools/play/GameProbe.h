@@ -36,6 +36,9 @@
 //   depthShown                      the depth button the options screen shows selected (0
 //   elsewhere) levelText      the level box's text on the level-selection screen, null elsewhere
 //   progress       the 100 completion bytes the game holds
+//   collection     the name of the collection being played, null for the game's own levels;
+//   collectionSize its levels (0 without one); page: the level selection's page, from 1;
+//   marks          the collection's completion bytes, one per level
 //   messages, message        message boxes shown so far, and the last one's text
 // A field can be followed by indices: progress[0], objects[1][0], board[3].
 // Files, relative to the game's folder, never part of the dump:

@@ -54,6 +54,7 @@ Player::~Player() {
     FApp.reset();
     win::SetClock(nullptr);
     rtl::SetProgramDir("");
+    TForm1::StartCollection.clear();
 }
 
 bool Player::Start() {
@@ -69,6 +70,7 @@ bool Player::Start() {
     if (!FApp->Initialize())
         return false;
     FApp->Title = "Trundlo";
+    TForm1::StartCollection = FOptions.Open;
     // The form as the program creates it, except that its screen asks for the software device
     // straight away: headless there is no other, and the run must not depend on how a failed
     // hardware device falls back.
@@ -200,6 +202,12 @@ void Player::Execute(const Command& c) {
         std::filesystem::rename(rtl::ResolvePath(c.Text), c.Value, error);
         if (error)
             throw RunError{Where(c) + ": cannot rename " + c.Text + ": " + error.message()};
+        break;
+    }
+    case Op::Drop: {
+        const std::string path = rtl::ProgramDir() + c.Text;
+        if (FForm->OnDropFile)
+            FForm->OnDropFile(path);
         break;
     }
     case Op::Expect:

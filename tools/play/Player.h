@@ -23,6 +23,7 @@ struct PlayerOptions {
     std::string Root;       // the folder standing for the program's; empty: its own folder
     std::string ScriptName; // for messages
     std::string OutputDir;  // where relative shot and state files go
+    std::string Open;       // what `kosmorra FILE` would name: a collection's path, or --own
 };
 
 class Player {

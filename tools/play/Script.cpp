@@ -103,6 +103,10 @@ std::vector<Command> ParseScript(const std::string& text) {
             c.Kind = Op::Rename;
             c.Text = args[0];
             c.Value = args[1];
+        } else if (word == "drop") {
+            need(1, "drop NAME");
+            c.Kind = Op::Drop;
+            c.Text = args[0];
         } else {
             throw ScriptError(number, "unknown command \"" + word + "\"");
         }

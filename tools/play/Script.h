@@ -15,6 +15,7 @@
 //   remove NAME         removes a file or an empty folder of the game's folder (gone already
 //                       is fine), to take files away while the game runs
 //   rename FROM TO      renames a file or folder of the game's folder
+//   drop NAME           a file or folder of the game's folder is dropped on the window
 //   # ...               a comment (only as a whole line: values may contain "#")
 //
 // Input is delivered at once, between frames, as the real loop delivers messages between ticks.
@@ -40,7 +41,8 @@ enum class Op {
     Expect,
     Answer,
     Remove,
-    Rename
+    Rename,
+    Drop
 };
 
 struct Command {

@@ -1,7 +1,9 @@
 // kosmorra-play: plays the game headless from a script, for tests and for pictures of it.
 //
-//   kosmorra-play [--root DIR] SCRIPT
+//   kosmorra-play [--root DIR] [--open FILE] SCRIPT
 //
+// --open FILE starts the game as `kosmorra FILE` does: FILE is a collection (relative to the
+// --root folder, or the starting folder without one), or --own for the game's own levels.
 // --root DIR stands for the program's folder (Config.ini, Themes/, Music/, levels/ and the
 // progress file are read and written there); without it, the player's own folder. Files the
 // script names (shot, state) are relative to the folder the player was started in. Message
@@ -19,7 +21,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: kosmorra-play [--root DIR] SCRIPT\n");
+    std::fprintf(stderr, "usage: kosmorra-play [--root DIR] [--open FILE] SCRIPT\n");
     return 2;
 }
 
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--root" && i + 1 < argc)
             options.Root = argv[++i];
+        else if (arg == "--open" && i + 1 < argc)
+            options.Open = argv[++i];
         else if (arg.size() > 1 && arg[0] == '-')
             return Usage();
         else if (script.empty())
@@ -51,6 +55,10 @@ int main(int argc, char** argv) {
             return 2;
         }
         options.Root = root.string();
+    }
+    if (!options.Open.empty() && options.Open != "--own") {
+        const std::filesystem::path base = options.Root.empty() ? options.OutputDir : options.Root;
+        options.Open = (base / options.Open).lexically_normal().string();
     }
     options.ScriptName = script;
 

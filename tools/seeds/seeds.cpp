@@ -98,6 +98,29 @@ void WriteLevelSeeds(const fs::path& dir) {
     Write(dir / "huge-cells", OverRecord(huge, huge));
 }
 
+// Collections in the forms the genre's files take, made from the shipped levels: titles before
+// and after the boards, run-length rows, tabs, CRLF lines, and levels the game cannot play.
+void WriteCollectionSeeds(const fs::path& dir) {
+    const std::vector<levels::Level> shipped = ShippedLevels();
+    WriteText(dir / "shipped",
+              levels::FormatLevels({shipped.at(0), shipped.at(9), shipped.at(49)}));
+    std::string titled = "Collection header\nAuthor: the seeds tool\n\n";
+    for (const int number : {2, 20}) {
+        levels::Level l = shipped.at(number - 1);
+        const std::string title = l.Title;
+        l.Title.clear();
+        l.Notes.clear();
+        titled += "Level " + std::to_string(number) + "\r\n" + levels::FormatLevel(l) +
+                  "Title: " + title + "\r\n\r\n";
+    }
+    WriteText(dir / "titled-crlf", titled);
+    WriteText(dir / "run-length", "; Packed\n7#|#.@-$1-#|#3-$-#|#2-.2-#|7#\n\n"
+                                  "\t#######\n\t#.@ $ #\n\t#   $ #\n\t#  . -#\n\t#######\n");
+    WriteText(dir / "unplayable", std::string(20, '#') +
+                                      "\n#@$.\n\n#####\n#@$$#\n#.  #\n#####\n\n"
+                                      "#####\n#@$.#\n#@  #\n#####\n\n#####\n#@$.\n#####\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -143,6 +166,7 @@ int main(int argc, char** argv) {
     Write(dir / "fuzz_progress_file" / "long", progress);
 
     WriteLevelSeeds(dir / "fuzz_level_file");
+    WriteCollectionSeeds(dir / "fuzz_collection");
 
     // Records: as the game writes them from the first win on, one with a comment and a line it
     // does not know kept among the records, and one with CRLF line ends and damaged lines.

@@ -16,9 +16,10 @@ TEST(Unit1Input, TheFormsInputHasItsStoredSettings) {
     EXPECT_TRUE(keyboard.ForegroundOnly());
     EXPECT_FALSE(keyboard.Exclusive());
     const uint32_t assigned[][2] = {
-        {0, DIK_UP}, {1, DIK_DOWN},    {2, DIK_LEFT},  {3, DIK_RIGHT}, {4, DIK_ESCAPE},
-        {5, DIK_U},  {6, DIK_RETURN},  {7, DIK_R},     {8, DIK_H},     {9, 0},
-        {29, 0},     {30, DIK_ESCAPE}, {31, DIK_LMENU}};
+        {0, DIK_UP},     {1, DIK_DOWN}, {2, DIK_LEFT},    {3, DIK_RIGHT},
+        {4, DIK_ESCAPE}, {5, DIK_U},    {6, DIK_RETURN},  {7, DIK_R},
+        {8, DIK_H},      {9, 0},        {20, DIK_PRIOR},  {21, DIK_NEXT},
+        {22, DIK_HOME},  {29, 0},       {30, DIK_ESCAPE}, {31, DIK_LMENU}};
     for (const auto& [bit, key] : assigned)
         EXPECT_EQ(keyboard.Assigns(static_cast<int>(bit)), key) << "bit " << bit;
     EXPECT_FALSE(form->ArvexInput1->Mouse()->Enabled());
