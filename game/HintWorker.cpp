@@ -1,5 +1,7 @@
 #include "game/HintWorker.h"
 
+#include "platform/rtl/Threads.h"
+
 #include <utility>
 
 namespace {
@@ -12,14 +14,22 @@ puzzle::HintOptions WithCancel(puzzle::HintOptions options, const std::atomic<bo
 } // namespace
 
 THintWorker::THintWorker(const puzzle::Board& board, puzzle::Level position,
-                         const puzzle::HintOptions& options)
-    : FThread(
-          [this, board, position = std::move(position), options = WithCancel(options, &FCancel)] {
-              FResult = puzzle::FindHint(board, position, options);
-              FDone.store(true, std::memory_order_release);
-          }) {}
+                         const puzzle::HintOptions& options) {
+    auto search = [this, board, position = std::move(position),
+                   options = WithCancel(options, &FCancel)] {
+        FResult = puzzle::FindHint(board, position, options);
+        FDone.store(true, std::memory_order_release);
+    };
+    // Where the program may not start threads (the browser build), the search runs here and the
+    // frame that asked waits for it: under a second for the shipped levels' starts.
+    if (rtl::ThreadsAvailable())
+        FThread = std::thread(std::move(search));
+    else
+        search();
+}
 
 THintWorker::~THintWorker() {
     Cancel();
-    FThread.join();
+    if (FThread.joinable())
+        FThread.join();
 }

@@ -29,5 +29,5 @@ private:
     std::atomic<bool> FCancel{false};
     std::atomic<bool> FDone{false};
     puzzle::Hint FResult;
-    std::thread FThread; // last: it starts once everything it reads is made
+    std::thread FThread; // not running where the program may not start threads
 };
