@@ -250,6 +250,13 @@ mode_t FileModeMask() {
     return mask;
 }
 
+// The mode of a file the game makes: what an ordinary open would give it, but its owner keeps
+// reading and writing it whatever the mask. One that takes that away (the browser's file system
+// reports 0777) would leave a file the game could never update again.
+mode_t NewFileMode() {
+    return (0644 & ~FileModeMask()) | 0600;
+}
+
 // WriteFileAtomic on the file that path finally names (target); messages name path.
 void ReplaceFile(const std::string& target, const std::string& path, const void* data,
                  size_t size) {
@@ -270,7 +277,7 @@ void ReplaceFile(const std::string& target, const std::string& path, const void*
             refuse(SysErrorMessage(errno));
         mode = st.st_mode & 07777;
     } else if (errno == ENOENT) {
-        mode = 0644 & ~FileModeMask();
+        mode = NewFileMode();
     } else {
         refuse(SysErrorMessage(errno));
     }
@@ -308,7 +315,13 @@ void UpdateFileAtomic(const std::string& path, size_t readLimit,
     const std::string target = FollowLinks(ResolvePath(path));
     for (;;) {
         std::string reason;
-        const FileDescriptor file(OpenRegularFile(target, O_RDONLY | O_CREAT, reason));
+        // Made here, the file gets the mode a new one gets from ReplaceFile.
+        int fd = OpenRegularFile(target, O_RDONLY | O_CREAT | O_EXCL, reason);
+        if (fd >= 0)
+            ::fchmod(fd, NewFileMode());
+        else
+            fd = OpenRegularFile(target, O_RDONLY | O_CREAT, reason);
+        const FileDescriptor file(fd);
         if (file.Fd < 0)
             throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
         int locked = -1;

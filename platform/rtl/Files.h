@@ -44,7 +44,8 @@ int OpenRegularFile(const std::string& path, int flags, std::string& reason);
 // the same folder, which is then renamed over the target, so a crash leaves either the old file
 // or the new one, never half of it (file and folder are synced before this returns).
 // A symbolic link is followed and its target replaced, so the link stays. An existing file keeps
-// its permission bits, a new one gets 0644 less the umask, and one the user may not write is
+// its permission bits, a new one gets 0644 less the umask (its owner always keeping reading and
+// writing), and one the user may not write is
 // refused as a plain open would refuse it (EFOpenError "Cannot open file "name". reason"), as is
 // anything but a regular file; other failures raise EFCreateError ("Cannot create file "name".
 // reason"). The old file is then untouched.

@@ -190,13 +190,15 @@ TEST(Files, EveryReplacementKeepsTheFilesExactMode) {
             EXPECT_NE(std::string(after.begin(), after.end()), before) << name << " wrote nothing";
             EXPECT_EQ(ModeOf(file), Octal(mode)) << name;
         }
-    // A new file gets what an ordinary open would give it: 0644 less the umask.
-    for (const mode_t mask : {022, 077, 027}) {
+    // A new file gets what an ordinary open would give it: 0644 less the umask, but never less
+    // than its owner's reading and writing.
+    for (const mode_t mask : {022, 077, 027, 0277, 0777}) {
         const mode_t old = ::umask(mask);
         for (const auto& [name, write] : writers) {
             std::filesystem::remove(file);
             write();
-            EXPECT_EQ(ModeOf(file), Octal(0644 & ~mask)) << name << " under umask " << Octal(mask);
+            EXPECT_EQ(ModeOf(file), Octal((0644 & ~mask) | 0600))
+                << name << " under umask " << Octal(mask);
         }
         ::umask(old);
     }
