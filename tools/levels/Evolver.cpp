@@ -2,6 +2,7 @@
 
 #include "puzzle/Measures.h"
 #include "puzzle/Solver.h"
+#include "tools/levels/Arguments.h"
 #include "tools/levels/Generator.h"
 #include "tools/levels/LevelCheck.h"
 #include "tools/levels/Random.h"
@@ -332,13 +333,6 @@ std::string EvolveCommand(const EvolveOptions& o) {
 }
 
 std::optional<EvolveOptions> ParseEvolveArguments(const std::vector<std::string>& args) {
-    auto number = [](const std::string& text, uint64_t& value) {
-        if (text.empty() || text.size() > 18 ||
-            text.find_first_not_of("0123456789") != std::string::npos)
-            return false;
-        value = std::stoull(text);
-        return true;
-    };
     EvolveOptions o;
     for (size_t i = 0; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
@@ -347,15 +341,13 @@ std::optional<EvolveOptions> ParseEvolveArguments(const std::vector<std::string>
         const std::string& text = args[i + 1];
         uint64_t v = 0, w = 0, h = 0;
         if (flag == "--size") {
-            const size_t x = text.find('x');
-            if (x == std::string::npos || !number(text.substr(0, x), w) ||
-                !number(text.substr(x + 1), h) || w < 3 || h < 3 || w > 14 || h > 10)
+            if (!ParseSize(text, w, h) || w < 3 || h < 3 || w > 14 || h > 10)
                 return std::nullopt;
             o.Width = static_cast<int>(w);
             o.Height = static_cast<int>(h);
             continue;
         }
-        if (!number(text, v))
+        if (!ParseCount(text, v))
             return std::nullopt;
         if (flag == "--seed")
             o.Seed = v;

@@ -1,6 +1,7 @@
 #include "tools/levels/Generator.h"
 
 #include "puzzle/CellIndex.h"
+#include "tools/levels/Arguments.h"
 #include "tools/levels/Random.h"
 
 #include <algorithm>
@@ -352,13 +353,6 @@ std::string GenerateCommand(const GenerateOptions& o) {
 }
 
 std::optional<GenerateOptions> ParseGenerateArguments(const std::vector<std::string>& args) {
-    auto number = [](const std::string& text, uint64_t& value) {
-        if (text.empty() || text.size() > 18 ||
-            text.find_first_not_of("0123456789") != std::string::npos)
-            return false;
-        value = std::stoull(text);
-        return true;
-    };
     GenerateOptions o;
     for (size_t i = 0; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
@@ -367,16 +361,14 @@ std::optional<GenerateOptions> ParseGenerateArguments(const std::vector<std::str
         const std::string& text = args[i + 1];
         uint64_t v = 0;
         if (flag == "--size") {
-            const size_t x = text.find('x');
             uint64_t w = 0, h = 0;
-            if (x == std::string::npos || !number(text.substr(0, x), w) ||
-                !number(text.substr(x + 1), h))
+            if (!ParseSize(text, w, h))
                 return std::nullopt;
             o.Width = static_cast<int>(std::min<uint64_t>(w, 1000));
             o.Height = static_cast<int>(std::min<uint64_t>(h, 1000));
             continue;
         }
-        if (!number(text, v))
+        if (!ParseCount(text, v))
             return std::nullopt;
         if (flag == "--seed")
             o.Seed = v;
