@@ -2,12 +2,15 @@
 # picks a free display number and reports it), exports DISPLAY and SDL's X11 and dummy-audio
 # drivers, and leaves the server's process id in XVFB_PID; stop_xvfb ends it. Never kills 0.
 # Arguments to start_xvfb go to the server (for example a font path).
+# The server runs with -noreset: by default it resets itself each time its last client leaves,
+# and a program that connects during that reset is refused ("x11 not available"). The tests
+# that start the game twice in a row met exactly that on a loaded machine.
 
 XVFB_PID=""
 
 start_xvfb() {
     _number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp "$@" 3>"$_number_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset "$@" 3>"$_number_file" >/dev/null 2>&1 &
     XVFB_PID=$!
     # The server writes its display number once it accepts clients; on a loaded machine that
     # can take many seconds.
