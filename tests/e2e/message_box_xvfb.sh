@@ -47,6 +47,19 @@ find_box() {
         sleep 0.1
     done
     echo "no message box captioned $1 appeared"
+    if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
+        if command -v gdb >/dev/null; then
+            echo "the program still runs, here:"
+            gdb -batch -p "$GAME_PID" -ex "thread apply all bt 12" 2>/dev/null | grep '^#' || true
+        fi
+        echo "the server's named windows:"
+        for W in $(xdotool search --name . 2>/dev/null || true); do
+            echo "  $(xdotool getwindowname "$W" 2>/dev/null || true)" \
+                "$(xdotool getwindowgeometry "$W" 2>/dev/null | tr '\n' ' ' || true)"
+        done
+    else
+        echo "the program has ended"
+    fi
     exit 1
 }
 

@@ -122,9 +122,45 @@ bool IdleOn(const Level& level, const std::string& moves, Cell c) {
     return true;
 }
 
+// The room with one of its columns (or rows) doubled: everything on one side of line `at`
+// moves one cell away, and the line's floor is laid again in the gap. Objects, zones and the
+// pusher move with their side. The distances across the line grow by one, so a run aiming for
+// longer solutions gets them without a new puzzle; false when the room would leave the options'
+// rectangle.
+bool Stretch(const EvolveOptions& o, bool columns, int at, int side, Grid& floor,
+             std::vector<Cell>& boxes, std::vector<Cell>& zones, Cell& hero) {
+    auto moves = [&](Cell c) { return (columns ? c.X : c.Y) * side > at * side; };
+    auto moved = [&](Cell c) {
+        return moves(c) ? Cell{c.X + (columns ? side : 0), c.Y + (columns ? 0 : side)} : c;
+    };
+    Grid out{};
+    for (int x = 0; x < kBoardColumns; ++x)
+        for (int y = 0; y < kBoardRows; ++y) {
+            if (!floor[x][y])
+                continue;
+            const Cell to = moved({x, y});
+            if (!InRoom(o, to.X, to.Y))
+                return false;
+            out[to.X][to.Y] = true;
+            if ((columns ? x : y) == at) { // laid again in the gap beside it
+                const Cell gap{x + (columns ? side : 0), y + (columns ? 0 : side)};
+                if (!InRoom(o, gap.X, gap.Y))
+                    return false;
+                out[gap.X][gap.Y] = true;
+            }
+        }
+    floor = out;
+    for (Cell& c : boxes)
+        c = moved(c);
+    for (Cell& c : zones)
+        c = moved(c);
+    hero = moved(hero);
+    return true;
+}
+
 } // namespace
 
-Judgement Judge(const Level& level, size_t cap) {
+Judgement Judge(const Level& level, size_t cap, const Aim& aim) {
     Judgement j;
     const std::vector<std::string> problems = CheckLevel(level);
     if (!problems.empty()) {
@@ -153,15 +189,19 @@ Judgement Judge(const Level& level, size_t cap) {
     j.Valid = j.Idle == 0;
     if (!j.Valid)
         j.Why = "an object never moves";
-    j.Score = Score(j);
+    j.Score = Score(j, aim);
     return j;
 }
 
-double Score(const Judgement& j) {
+double Score(const Judgement& j, const Aim& aim) {
     if (!j.Proven)
         return -std::numeric_limits<double>::infinity();
+    const double states = std::log2(static_cast<double>(j.States) + 1);
+    double shortfall = std::max(0, aim.Pushes - j.Pushes) + std::max(0, aim.Changes - j.Changes);
+    if (aim.Positions > 0)
+        shortfall += 4.0 * std::max(0.0, std::log2(static_cast<double>(aim.Positions)) - states);
     return 3.0 * j.Changes + 1.5 * j.Lines + 2.0 * (j.Pushes - j.Bound) + 0.5 * j.Pushes +
-           2.0 * std::log2(static_cast<double>(j.States) + 1) - 0.3 * j.Floor - 100.0 * j.Idle;
+           2.0 * states - 0.3 * j.Floor - 100.0 * j.Idle - 10.0 * shortfall;
 }
 
 std::optional<Level> Mutate(const Level& parent, const EvolveOptions& o, uint64_t stream) {
@@ -187,6 +227,26 @@ std::optional<Level> Mutate(const Level& parent, const EvolveOptions& o, uint64_
         }
         return false;
     };
+    // Only a run with an aim draws for a stretch, so that runs without one make the levels
+    // they always made.
+    if (o.Aims != Aim{} && rng.Below(8) == 0) {
+        const bool columns = rng.Below(2) == 0;
+        int first = kBoardColumns, last = -1; // the lines with floor
+        for (int x = 0; x < kBoardColumns; ++x)
+            for (int y = 0; y < kBoardRows; ++y)
+                if (floor[x][y]) {
+                    first = std::min(first, columns ? x : y);
+                    last = std::max(last, columns ? x : y);
+                }
+        const int at = first + rng.Below(last - first + 1);
+        const int side = rng.Below(2) == 0 ? -1 : 1;
+        if (!Stretch(o, columns, at, side, floor, boxes, zones, hero))
+            return std::nullopt;
+        const Level child = Build(floor, boxes, zones, hero);
+        if (!CheckLevel(child).empty())
+            return std::nullopt;
+        return child;
+    }
     const int changes = 1 + rng.Below(3);
     for (int c = 0; c < changes; ++c) {
         const int what = rng.Below(20);
@@ -260,7 +320,7 @@ Evolve(const EvolveOptions& o, Level start, int first, int threads,
        const std::function<void(const EvolveProgress&, const Level&)>& progress) {
     const auto began = std::chrono::steady_clock::now();
     Level best = std::move(start);
-    Judgement bestJudgement = Judge(best, o.Cap);
+    Judgement bestJudgement = Judge(best, o.Cap, o.Aims);
     size_t positions = bestJudgement.States;
     const int workers = std::max(1, std::min(threads, o.Brood));
     for (int generation = first; generation < o.Generations; ++generation) {
@@ -273,7 +333,7 @@ Evolve(const EvolveOptions& o, Level start, int first, int threads,
                     o.Seed * 0x9E3779B97F4A7C15ull ^ (uint64_t(generation) << 20) ^ uint64_t(i);
                 children[i] = Mutate(best, o, Random(stream).Next());
                 if (children[i])
-                    judged[i] = Judge(*children[i], o.Cap);
+                    judged[i] = Judge(*children[i], o.Cap, o.Aims);
             }
         };
         std::vector<std::thread> pool;
@@ -314,7 +374,7 @@ Evolve(const EvolveOptions& o, Level start, int first, int threads,
         for (const Cell& b : full.Boxes)
             if (!IdleOn(full, bestJudgement.Solution, b))
                 best.Boxes.push_back(b);
-        bestJudgement = Judge(best, o.Cap);
+        bestJudgement = Judge(best, o.Cap, o.Aims);
     }
     return {best, bestJudgement};
 }
@@ -329,8 +389,32 @@ std::string EvolveCommand(const EvolveOptions& o) {
         command += " --cap " + std::to_string(o.Cap);
     if (o.Brood != defaults.Brood)
         command += " --brood " + std::to_string(o.Brood);
+    if (o.Aims != Aim{}) {
+        command += " --aim " + std::to_string(o.Aims.Pushes) + "x" + std::to_string(o.Aims.Changes);
+        if (o.Aims.Positions > 0)
+            command += "x" + std::to_string(o.Aims.Positions);
+    }
+    if (!o.From.empty())
+        command += " --from " + o.From;
     return command;
 }
+
+namespace {
+
+// "PxC" or "PxCxN": pushes, object changes and positions aimed for.
+bool ParseAim(const std::string& text, Aim& aim) {
+    const size_t second = text.find('x', text.find('x') + 1);
+    uint64_t pushes = 0, changes = 0, positions = 0;
+    if (!ParseSize(text.substr(0, second), pushes, changes) || pushes > 10'000 || changes > 10'000)
+        return false;
+    if (second != std::string::npos &&
+        (!ParseCount(text.substr(second + 1), positions) || positions == 0))
+        return false;
+    aim = {static_cast<int>(pushes), static_cast<int>(changes), static_cast<size_t>(positions)};
+    return true;
+}
+
+} // namespace
 
 std::optional<EvolveOptions> ParseEvolveArguments(const std::vector<std::string>& args) {
     EvolveOptions o;
@@ -340,6 +424,18 @@ std::optional<EvolveOptions> ParseEvolveArguments(const std::vector<std::string>
         const std::string& flag = args[i];
         const std::string& text = args[i + 1];
         uint64_t v = 0, w = 0, h = 0;
+        if (flag == "--aim") {
+            if (!ParseAim(text, o.Aims))
+                return std::nullopt;
+            continue;
+        }
+        if (flag == "--from") {
+            // One word, so that the command reads back from a level's notes.
+            if (text.empty() || text.find_first_of(" \t") != std::string::npos)
+                return std::nullopt;
+            o.From = text;
+            continue;
+        }
         if (flag == "--size") {
             if (!ParseSize(text, w, h) || w < 3 || h < 3 || w > 14 || h > 10)
                 return std::nullopt;

@@ -19,6 +19,16 @@
 
 namespace levels {
 
+// What a run aims for: figures a level should reach. Each figure short of its aim costs the
+// score far more than any other measure gains, so the search climbs towards them first, and
+// from there by the usual measures. Zero: no aim.
+struct Aim {
+    int Pushes = 0;
+    int Changes = 0;
+    size_t Positions = 0;
+    bool operator==(const Aim&) const = default;
+};
+
 struct EvolveOptions {
     uint64_t Seed = 1;
     int Boxes = 6;
@@ -27,6 +37,10 @@ struct EvolveOptions {
     int Generations = 200;
     size_t Cap = 1'000'000; // positions a proof may take; a mutant needing more is dropped
     int Brood = 8;          // mutants per generation
+    Aim Aims;
+    // Where the run starts: empty for a level played backwards in the room, "-" for the level
+    // on standard input (the output of another run), or a file's first level.
+    std::string From;
 };
 
 // The solver's verdict on a level and the figures the score weighs.
@@ -49,13 +63,13 @@ struct Judgement {
 
 // Proves the level within cap positions. Valid when it is sound, proven push-optimal within
 // the cap, and every object is pushed on the way (an object that never moves is decoration).
-Judgement Judge(const Level& level, size_t cap);
+Judgement Judge(const Level& level, size_t cap, const Aim& aim = {});
 
 // Rewards object changes and lines and the pushes the objects cost each other beyond the lower
 // bound; length itself and the search's size count less, and open floor counts against. An
 // idle object costs more than any level gains, so a run that starts with one moves it first;
 // a level not proven scores below everything.
-double Score(const Judgement& j);
+double Score(const Judgement& j, const Aim& aim = {});
 
 // One to three changes, each chosen by the random stream: a wall added or taken away, an
 // object, a zone or the pusher moved. The floor stays within the options' rectangle and in one
@@ -80,7 +94,8 @@ Evolve(const EvolveOptions& options, Level start, int first, int threads,
        const std::function<void(const EvolveProgress&, const Level&)>& progress);
 
 // "levels evolve --seed S --boxes K --size WxH --generations G", then what differs from the
-// defaults (--cap, --brood). Threads and the checkpoint file do not change the level made.
+// defaults (--cap, --brood, --aim PxC[xN], --from). Threads and the checkpoint file do not
+// change the level made.
 std::string EvolveCommand(const EvolveOptions& options);
 std::optional<EvolveOptions> ParseEvolveArguments(const std::vector<std::string>& args);
 

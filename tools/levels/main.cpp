@@ -8,7 +8,7 @@
 //   levels generate --seed S --boxes K --size WxH [--walls N] [--states N] [--beam N] [--far 1]
 //                                    a new level made by playing backwards, as text
 //   levels evolve --seed S --boxes K --size WxH --generations G [--cap N] [--brood N]
-//                 [--threads T] [--checkpoint FILE]
+//                 [--aim PxC[xN]] [--from FILE|-] [--threads T] [--checkpoint FILE]
 //                                    a hard level searched for over rooms, proven, as text
 //   levels report FILE [--plot OUT.png] [--max-states N]
 //                                    each level's difficulty figures as a table, and a plot
@@ -16,6 +16,7 @@
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
 #include "puzzle/Measures.h"
 #include "puzzle/Solver.h"
+#include "tools/levels/Arguments.h"
 #include "tools/levels/Evolver.h"
 #include "tools/levels/Figures.h"
 #include "tools/levels/Generator.h"
@@ -43,7 +44,8 @@ int Usage() {
                  "       levels generate --seed S --boxes K --size WxH [--walls N] "
                  "[--states N] [--beam N] [--far 1]\n"
                  "       levels evolve --seed S --boxes K --size WxH --generations G [--cap N] "
-                 "[--brood N] [--threads T] [--checkpoint FILE]\n"
+                 "[--brood N] [--aim PxC[xN]] [--from FILE|-]\n"
+                 "                     [--threads T] [--checkpoint FILE]\n"
                  "       levels report FILE [--plot OUT.png] [--max-states N]\n"
                  "       levels verify FILE.txt\n";
     return 2;
@@ -212,9 +214,11 @@ void Record(Level& level, const std::string& command, const Judgement& j) {
 }
 
 // The checkpoint holds the best level so far and the generations done, under the command
-// that made it; a run of another command starts afresh.
+// that made it. A run of the same command with more generations goes on from there (each
+// generation's mutants depend only on the seed and the generation's number, so that is the
+// level the longer command makes from the start); a run of another command starts afresh.
 std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& path,
-                                                    const std::string& command) {
+                                                    const EvolveOptions& o) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
@@ -224,9 +228,52 @@ std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& path,
     if (levels.size() != 1)
         return std::nullopt;
     const Level& l = levels[0];
-    if (l.Notes.size() < 2 || l.Notes[0] != command || l.Notes[1].rfind("generations done: ", 0))
+    if (l.Notes.size() < 2 || l.Notes[0].rfind("levels evolve ", 0) ||
+        l.Notes[1].rfind("generations done: ", 0))
         return std::nullopt;
-    return std::make_pair(l, std::atoi(l.Notes[1].c_str() + 18));
+    std::vector<std::string> args;
+    std::istringstream words(l.Notes[0].substr(14));
+    for (std::string w; words >> w;)
+        args.push_back(w);
+    std::optional<EvolveOptions> saved = ParseEvolveArguments(args);
+    uint64_t done = 0;
+    if (!saved || !ParseCount(l.Notes[1].substr(18), done) || done > uint64_t(o.Generations))
+        return std::nullopt;
+    saved->Generations = o.Generations;
+    if (EvolveCommand(*saved) != EvolveCommand(o))
+        return std::nullopt;
+    return std::make_pair(l, static_cast<int>(done));
+}
+
+// The level a run goes on from: the first of the file --from names ("-": standard input).
+std::optional<Level> StartingLevel(const EvolveOptions& o) {
+    std::ostringstream text;
+    if (o.From == "-") {
+        text << std::cin.rdbuf();
+    } else {
+        std::ifstream in(o.From, std::ios::binary);
+        if (!in) {
+            std::cerr << "cannot read " << o.From << "\n";
+            return std::nullopt;
+        }
+        text << in.rdbuf();
+    }
+    const std::vector<Level> levels = ParseLevels(text.str());
+    const std::string name = o.From == "-" ? "standard input" : o.From;
+    if (levels.empty()) {
+        std::cerr << "no level in " << name << "\n";
+        return std::nullopt;
+    }
+    if (static_cast<int>(levels[0].Boxes.size()) != o.Boxes) {
+        std::cerr << "the level in " << name << " has " << levels[0].Boxes.size()
+                  << " objects, not " << o.Boxes << "\n";
+        return std::nullopt;
+    }
+    if (const std::vector<std::string> problems = CheckLevel(levels[0]); !problems.empty()) {
+        std::cerr << "the level in " << name << ": " << problems.front() << "\n";
+        return std::nullopt;
+    }
+    return levels[0];
 }
 
 int EvolveOne(const EvolveOptions& o, int threads, const std::string& checkpoint) {
@@ -234,11 +281,16 @@ int EvolveOne(const EvolveOptions& o, int threads, const std::string& checkpoint
     std::optional<Level> start;
     int first = 0;
     if (!checkpoint.empty())
-        if (auto saved = ReadCheckpoint(checkpoint, command)) {
+        if (auto saved = ReadCheckpoint(checkpoint, o)) {
             start = saved->first;
             first = saved->second;
             std::cerr << "resuming after generation " << first << "\n";
         }
+    if (!start && !o.From.empty()) {
+        start = StartingLevel(o);
+        if (!start)
+            return 1;
+    }
     if (!start)
         start = FirstLevel(o);
     if (!start) {

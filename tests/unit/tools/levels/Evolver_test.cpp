@@ -2,6 +2,8 @@
 #include "tools/levels/Evolver.h"
 #include "tools/levels/LevelCheck.h"
 
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sstream>
@@ -152,9 +154,11 @@ TEST(Evolve, SameCommandSameLevelWhateverTheThreads) {
 TEST(EvolveCommand, ReadsBackWhatItWrites) {
     EvolveOptions o = Small();
     o.Cap = 123'456;
+    o.Aims = {100, 40, 1'000'000};
+    o.From = "-";
     const std::string command = EvolveCommand(o);
     EXPECT_EQ(command, "levels evolve --seed 7 --boxes 2 --size 6x5 --generations 6 --cap 123456 "
-                       "--brood 4");
+                       "--brood 4 --aim 100x40x1000000 --from -");
     std::vector<std::string> args;
     std::istringstream words(command.substr(14));
     for (std::string w; words >> w;)
@@ -168,7 +172,113 @@ TEST(EvolveCommand, ReadsBackWhatItWrites) {
                                                {"--size", "15x5"},
                                                {"--size", "7x"},
                                                {"--cap", "0"},
+                                               {"--aim", "100"},
+                                               {"--aim", "100x"},
+                                               {"--aim", "100x40x0"},
+                                               {"--aim", "1x2x3x4"},
+                                               {"--from", ""},
+                                               {"--from", "two words"},
                                                {"--seed"},
                                                {"--colour", "3"}})
         EXPECT_FALSE(ParseEvolveArguments(bad)) << bad[0];
+}
+
+TEST(Aim, ShortfallCostsMoreThanAnyMeasureGains) {
+    const Judgement hard = Judge(Parse(kHard), 10'000);
+    ASSERT_TRUE(hard.Valid);
+    // Reached: the usual score. Each push or change short costs ten, positions short by a
+    // factor of two cost forty.
+    EXPECT_DOUBLE_EQ(Score(hard, {16, 12, 0}), Score(hard));
+    EXPECT_DOUBLE_EQ(Score(hard, {20, 12, 0}), Score(hard) - 40);
+    EXPECT_DOUBLE_EQ(Score(hard, {16, 15, 0}), Score(hard) - 30);
+    EXPECT_NEAR(Score(hard, {0, 0, 2 * (hard.States + 1)}), Score(hard) - 40, 1e-9);
+    EXPECT_DOUBLE_EQ(Judge(Parse(kHard), 10'000, {20, 12, 0}).Score, Score(hard) - 40);
+}
+
+// Whether child is parent with one column or row laid twice: taking out one of child's lines
+// that has a twin beside it gives parent again (wherever on the board each stands).
+bool IsStretchOf(const Level& child, const Level& parent) {
+    using Cells = std::vector<std::pair<int, int>>;
+    // Floor, objects, zones and the pusher, moved so that the floor starts at 0, 0.
+    auto shape = [](const Level& l, bool columns, int dropped) {
+        std::array<Cells, 4> parts;
+        const auto floor = l.Inside();
+        auto keep = [&](int x, int y, Cells& into) {
+            const int line = columns ? x : y;
+            if (line == dropped)
+                return line != dropped;
+            into.push_back({x - (columns && line > dropped), y - (!columns && line > dropped)});
+            return true;
+        };
+        bool whole = true;
+        for (int x = 0; x < kBoardColumns; ++x)
+            for (int y = 0; y < kBoardRows; ++y)
+                if (floor[x][y])
+                    keep(x, y, parts[0]);
+        for (const Cell& c : l.Boxes)
+            whole &= keep(c.X, c.Y, parts[1]);
+        for (const Cell& c : l.Zones)
+            whole &= keep(c.X, c.Y, parts[2]);
+        whole &= keep(l.Hero.X, l.Hero.Y, parts[3]);
+        int left = kBoardColumns, top = kBoardRows;
+        for (const auto& [x, y] : parts[0]) {
+            left = std::min(left, x);
+            top = std::min(top, y);
+        }
+        for (Cells& part : parts) {
+            for (auto& [x, y] : part) {
+                x -= left;
+                y -= top;
+            }
+            std::sort(part.begin(), part.end());
+        }
+        return whole ? parts : std::array<Cells, 4>{};
+    };
+    // The floor of a line, and whether it is laid again beside it.
+    const auto floor = child.Inside();
+    auto cell = [&](bool columns, int line, int k) {
+        return line >= 0 && line < (columns ? kBoardColumns : kBoardRows) &&
+               (columns ? floor[line][k] : floor[k][line]);
+    };
+    auto twin = [&](bool columns, int line) {
+        for (int side : {-1, 1}) {
+            bool same = true;
+            for (int k = 0; k < (columns ? kBoardRows : kBoardColumns); ++k)
+                same &= cell(columns, line, k) == cell(columns, line + side, k);
+            if (same)
+                return true;
+        }
+        return false;
+    };
+    const std::array<Cells, 4> wanted = shape(parent, true, -1);
+    for (bool columns : {true, false})
+        for (int line = 0; line < (columns ? kBoardColumns : kBoardRows); ++line)
+            if (twin(columns, line) && shape(child, columns, line) == wanted)
+                return true;
+    return false;
+}
+
+TEST(Mutate, AnAimedRunAlsoStretchesTheRoom) {
+    EvolveOptions o = Small();
+    o.Boxes = 3;
+    o.Width = 9;
+    o.Height = 9;
+    o.Aims = {30, 10, 0};
+    const Level parent = Parse(kHard);
+    int stretched = 0;
+    for (uint64_t stream = 0; stream < 400; ++stream) {
+        const std::optional<Level> child = Mutate(parent, o, stream);
+        if (!child)
+            continue;
+        EXPECT_EQ(CheckLevel(*child), std::vector<std::string>{}) << FormatLevel(*child);
+        stretched += IsStretchOf(*child, parent);
+    }
+    EXPECT_GT(stretched, 10);
+    // A run without an aim never stretches: its levels stay those its command always made.
+    o.Aims = {};
+    for (uint64_t stream = 0; stream < 400; ++stream) {
+        if (const std::optional<Level> child = Mutate(parent, o, stream)) {
+            EXPECT_FALSE(IsStretchOf(*child, parent)) << FormatLevel(*child);
+        }
+    }
 }
