@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <sstream>
 #include <thread>
 
 namespace levels {
@@ -377,6 +378,40 @@ Evolve(const EvolveOptions& o, Level start, int first, int threads,
         bestJudgement = Judge(best, o.Cap, o.Aims);
     }
     return {best, bestJudgement};
+}
+
+std::string FormatCheckpoint(const Level& best, const EvolveOptions& o, int done) {
+    Level saved = best;
+    saved.Title = "Checkpoint";
+    saved.Notes = {EvolveCommand(o), "generations done: " + std::to_string(done)};
+    return FormatLevel(saved);
+}
+
+std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& text,
+                                                    const EvolveOptions& o) {
+    const std::vector<Level> levels = ParseLevels(text);
+    if (levels.size() != 1)
+        return std::nullopt;
+    const Level& l = levels[0];
+    const std::string prefix = "levels evolve ", done = "generations done: ";
+    if (l.Notes.size() != 2 || l.Notes[0].rfind(prefix, 0) || l.Notes[1].rfind(done, 0))
+        return std::nullopt;
+    std::vector<std::string> args;
+    std::istringstream words(l.Notes[0].substr(prefix.size()));
+    for (std::string w; words >> w;)
+        args.push_back(w);
+    std::optional<EvolveOptions> saved = ParseEvolveArguments(args);
+    uint64_t generations = 0;
+    if (!saved || !ParseCount(l.Notes[1].substr(done.size()), generations) ||
+        generations > uint64_t(o.Generations))
+        return std::nullopt;
+    saved->Generations = o.Generations;
+    if (EvolveCommand(*saved) != EvolveCommand(o) || !CheckLevel(l).empty())
+        return std::nullopt;
+    Level start = l;
+    start.Title.clear();
+    start.Notes.clear();
+    return std::make_pair(start, static_cast<int>(generations));
 }
 
 std::string EvolveCommand(const EvolveOptions& o) {

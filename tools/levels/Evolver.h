@@ -93,6 +93,15 @@ std::pair<Level, Judgement>
 Evolve(const EvolveOptions& options, Level start, int first, int threads,
        const std::function<void(const EvolveProgress&, const Level&)>& progress);
 
+// A checkpoint holds the best level after some generations, under the command that made it.
+// A run of the same command with as many generations or more goes on from there (each
+// generation's mutants depend only on the seed and the generation's number, so that is the
+// level the longer command makes from the start); any other text gives nothing, and the run
+// starts afresh.
+std::string FormatCheckpoint(const Level& best, const EvolveOptions& options, int done);
+std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& text,
+                                                    const EvolveOptions& options);
+
 // "levels evolve --seed S --boxes K --size WxH --generations G", then what differs from the
 // defaults (--cap, --brood, --aim PxC[xN], --from). Threads and the checkpoint file do not
 // change the level made.

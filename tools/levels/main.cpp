@@ -213,52 +213,12 @@ void Record(Level& level, const std::string& command, const Judgement& j) {
     level.Notes.push_back("moves: " + j.Solution);
 }
 
-// The checkpoint holds the best level so far and the generations done, under the command
-// that made it. A run of the same command with more generations goes on from there (each
-// generation's mutants depend only on the seed and the generation's number, so that is the
-// level the longer command makes from the start); a run of another command starts afresh.
-std::optional<std::pair<Level, int>> ReadCheckpoint(const std::string& path,
-                                                    const EvolveOptions& o) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    const std::vector<Level> levels = ParseLevels(text.str());
-    if (levels.size() != 1)
-        return std::nullopt;
-    const Level& l = levels[0];
-    if (l.Notes.size() < 2 || l.Notes[0].rfind("levels evolve ", 0) ||
-        l.Notes[1].rfind("generations done: ", 0))
-        return std::nullopt;
-    std::vector<std::string> args;
-    std::istringstream words(l.Notes[0].substr(14));
-    for (std::string w; words >> w;)
-        args.push_back(w);
-    std::optional<EvolveOptions> saved = ParseEvolveArguments(args);
-    uint64_t done = 0;
-    if (!saved || !ParseCount(l.Notes[1].substr(18), done) || done > uint64_t(o.Generations))
-        return std::nullopt;
-    saved->Generations = o.Generations;
-    if (EvolveCommand(*saved) != EvolveCommand(o))
-        return std::nullopt;
-    return std::make_pair(l, static_cast<int>(done));
-}
-
 // The level a run goes on from: the first of the file --from names ("-": standard input).
 std::optional<Level> StartingLevel(const EvolveOptions& o) {
-    std::ostringstream text;
-    if (o.From == "-") {
-        text << std::cin.rdbuf();
-    } else {
-        std::ifstream in(o.From, std::ios::binary);
-        if (!in) {
-            std::cerr << "cannot read " << o.From << "\n";
-            return std::nullopt;
-        }
-        text << in.rdbuf();
-    }
-    const std::vector<Level> levels = ParseLevels(text.str());
+    std::ostringstream input;
+    if (o.From == "-")
+        input << std::cin.rdbuf();
+    const std::vector<Level> levels = ParseLevels(o.From == "-" ? input.str() : ReadText(o.From));
     const std::string name = o.From == "-" ? "standard input" : o.From;
     if (levels.empty()) {
         std::cerr << "no level in " << name << "\n";
@@ -281,7 +241,9 @@ int EvolveOne(const EvolveOptions& o, int threads, const std::string& checkpoint
     std::optional<Level> start;
     int first = 0;
     if (!checkpoint.empty())
-        if (auto saved = ReadCheckpoint(checkpoint, o)) {
+        if (auto saved = std::filesystem::exists(checkpoint)
+                             ? ReadCheckpoint(ReadText(checkpoint), o)
+                             : std::nullopt) {
             start = saved->first;
             first = saved->second;
             std::cerr << "resuming after generation " << first << "\n";
@@ -308,11 +270,8 @@ int EvolveOne(const EvolveOptions& o, int threads, const std::string& checkpoint
                      p.Seconds > 0 ? static_cast<double>(p.Positions) / p.Seconds : 0.0);
         if (checkpoint.empty())
             return;
-        Level saved = best;
-        saved.Title = "Checkpoint";
-        saved.Notes = {command, "generations done: " + std::to_string(p.Generation)};
         const std::string temporary = checkpoint + ".new";
-        std::ofstream(temporary, std::ios::binary) << FormatLevel(saved);
+        std::ofstream(temporary, std::ios::binary) << FormatCheckpoint(best, o, p.Generation);
         std::filesystem::rename(temporary, checkpoint);
     };
     auto [level, judgement] = Evolve(o, *start, first, threads, progress);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <sstream>
@@ -281,4 +282,33 @@ TEST(Mutate, AnAimedRunAlsoStretchesTheRoom) {
             EXPECT_FALSE(IsStretchOf(*child, parent)) << FormatLevel(*child);
         }
     }
+}
+
+TEST(Checkpoint, ALongerRunOfTheSameCommandGoesOn) {
+    EvolveOptions o = Small();
+    const Level level = Parse(kHard);
+    const std::string saved = FormatCheckpoint(level, o, 6);
+    const auto back = ReadCheckpoint(saved, o);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->first, level);
+    EXPECT_EQ(back->second, 6);
+    o.Generations = 40;
+    ASSERT_TRUE(ReadCheckpoint(saved, o));
+    EXPECT_EQ(ReadCheckpoint(saved, o)->second, 6);
+    // Fewer generations than done, another command, or a damaged file: a fresh start.
+    o.Generations = 5;
+    EXPECT_FALSE(ReadCheckpoint(saved, o));
+    o.Generations = 40;
+    for (auto change : std::vector<std::function<void(EvolveOptions&)>>{
+             [](EvolveOptions& e) { e.Seed = 8; }, [](EvolveOptions& e) { e.Cap = 1; },
+             [](EvolveOptions& e) { e.Aims.Pushes = 3; }, [](EvolveOptions& e) { e.From = "-"; }}) {
+        EvolveOptions other = o;
+        change(other);
+        EXPECT_FALSE(ReadCheckpoint(saved, other)) << EvolveCommand(other);
+    }
+    std::string damaged = saved;
+    damaged.replace(damaged.find("done: 6"), 7, "done: x");
+    EXPECT_FALSE(ReadCheckpoint(damaged, o));
+    EXPECT_FALSE(ReadCheckpoint(saved + "\n" + saved, o));
+    EXPECT_FALSE(ReadCheckpoint("", o));
 }
