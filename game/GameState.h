@@ -120,6 +120,10 @@ struct TAssistState {
     // The level's dead squares and distances, made when it starts.
     std::unique_ptr<puzzle::Board> Board;
     std::array<bool, kMaxBoxes> Lost{}; // per listed object: tinted
+    // The level's start and the solution the shipped levels keep for it, which the hint
+    // follows; none for other levels.
+    puzzle::Level Start;
+    std::string Known;
     // The hint being searched, and searches given up that have not noticed yet.
     std::unique_ptr<THintWorker> Hint;
     std::vector<std::unique_ptr<THintWorker>> Cancelled;

@@ -6,12 +6,16 @@
 #include "game/Position.h"
 #include "game/ScreenLayout.h"
 #include "game/Unit1.h"
+#include "platform/rtl/Exceptions.h"
+#include "platform/rtl/Streams.h"
 #include "puzzle/Board.h"
 #include "puzzle/Deadlock.h"
+#include "puzzle/Hint.h"
 #include "puzzle/Routes.h"
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 namespace {
 
@@ -33,6 +37,21 @@ void Tint(TSprite* sprite, const layout::Rgb& colour) {
 
 constexpr layout::Rgb kUntinted = {255, 255, 255};
 
+// The solution shipped for a level, found by its board key; empty when there is none. The file
+// is an aid: missing, unreadable or too large, the hint searches as for any other level, and a
+// solution that does not solve the level is never followed.
+std::string ShippedSolution(const std::string& key) {
+    constexpr int64_t kMaxSolutionsFileSize = 1 << 20;
+    try {
+        const std::vector<uint8_t> bytes = rtl::ReadFileBytes(
+            std::string("./levels/") + puzzle::kSolutionsFileName, kMaxSolutionsFileSize);
+        return puzzle::KnownSolution(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), key);
+    } catch (const rtl::Exception&) {
+        return {};
+    }
+}
+
 } // namespace
 
 // ---- The board's life -----------------------------------------------------------------------
@@ -53,6 +72,8 @@ void TForm1::StartAssist() {
     ClearAssist();
     const puzzle::Level position = PositionOf(State.Level, State.HeroCellX, State.HeroCellY);
     State.Assist.Board = std::make_unique<puzzle::Board>(position);
+    State.Assist.Start = position;
+    State.Assist.Known = ShippedSolution(State.LevelKey);
     UpdateLost();
 }
 
@@ -249,6 +270,11 @@ void TForm1::AskHint() {
     if (a.Selected)
         DropSelection();
     const puzzle::Level position = PositionOf(State.Level, State.HeroCellX, State.HeroCellY);
-    a.Hint = std::make_unique<THintWorker>(*a.Board, position, puzzle::HintOptions{});
+    puzzle::HintOptions options;
+    if (!a.Known.empty()) {
+        options.Start = a.Start;
+        options.Known = a.Known;
+    }
+    a.Hint = std::make_unique<THintWorker>(*a.Board, position, options);
     a.Note = "Looking for a hint...";
 }

@@ -13,11 +13,19 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace puzzle {
 
 struct HintOptions {
+    // A solution of the level known beforehand (a shipped level's own), from Start, its first
+    // position. A position the solution passes through, the pusher anywhere it could stand
+    // then, gets the solution's next push at once, without a search; any other position is
+    // searched for. A known solution that does not solve Start is not followed.
+    std::optional<Level> Start;
+    std::string Known;
     // Positions each of the two searches may keep: up to about 64 bytes each with the tables'
     // growth, so 300,000 stay under 20 MB.
     size_t MaxStates = 300'000;
@@ -43,5 +51,12 @@ struct Hint {
 };
 
 Hint FindHint(const Board& board, const Level& position, const HintOptions& options = {});
+
+// The file beside the shipped level files that keeps their solutions: lines of a level's board
+// key (BoardKey.h), a space and the moves; lines starting with ';' are comments.
+inline constexpr char kSolutionsFileName[] = "Solutions.txt";
+
+// The moves that text in that form keeps for a board key; empty when it keeps none.
+std::string KnownSolution(std::string_view text, std::string_view key);
 
 } // namespace puzzle

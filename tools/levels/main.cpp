@@ -14,6 +14,8 @@
 //                                    each level's difficulty figures as a table, and a plot
 //   levels verify FILE.txt           every level proven again, as its notes record it
 // Exit status: 0 when everything asked for succeeded, 1 when a level failed, 2 on bad usage.
+#include "puzzle/BoardKey.h"
+#include "puzzle/Hint.h"
 #include "puzzle/Measures.h"
 #include "puzzle/Solver.h"
 #include "tools/levels/Arguments.h"
@@ -100,6 +102,25 @@ void Report(const Loaded& l) {
         std::cerr << l.Name << ": " << p << "\n";
 }
 
+// The solutions the levels' notes keep, for the game's hint: a line per level with its board
+// key and its moves. Only solutions that solve their level are written.
+void WriteSolutions(const std::vector<Level>& levels, const std::string& path) {
+    std::ostringstream text;
+    text << "; The shipped levels' solutions, which the hint follows: a board key, then the "
+            "moves.\n";
+    for (const Level& level : levels) {
+        const std::optional<RecordedFigures> figures = ReadFigures(level);
+        bool solved = false;
+        if (figures && !figures->Solution.empty() &&
+            Replay(level, figures->Solution, solved).empty() && solved)
+            text << BoardKey(level) << ' ' << figures->Solution << '\n';
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << text.str();
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
 int Compile(const std::string& source, const std::string& outDir) {
     const std::vector<Level> levels = ParseLevels(ReadText(source));
     if (levels.empty()) {
@@ -126,6 +147,7 @@ int Compile(const std::string& source, const std::string& outDir) {
         if (!std::filesystem::remove(stale))
             break;
     }
+    WriteSolutions(levels, (std::filesystem::path(outDir) / puzzle::kSolutionsFileName).string());
     std::cout << "compiled " << levels.size() << " levels into " << outDir << "\n";
     return 0;
 }

@@ -378,3 +378,32 @@ TEST_F(GameRules, AStepCancelsTheHintAndALostObjectIsTintedUntilUndo) {
     EXPECT_FALSE(Form->State.Assist.Lost[0]);
     EXPECT_EQ(Form->State.BoxSprites[0]->Green, 255);
 }
+
+TEST_F(GameRules, TheHintFollowsTheSolutionShippedForTheLevel) {
+    // The solver would push the lower object first; the shipped solution takes the upper one.
+    const TLevelData level = MakeLevel({
+        "########", //
+        "#@--$-.#", //
+        "#---$-.#", //
+        "########",
+    });
+    WriteLevel(3, level);
+    std::ofstream(Root.File("levels/Solutions.txt")) << "; shipped\n0000000000000000 dRRR\n"
+                                                     << LevelKey(level) << " rrRRllldrRR\n";
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Play(3));
+    EXPECT_EQ(Form->State.Assist.Known, "rrRRllldrRR");
+    Form->AskHint();
+    for (int i = 0; i < 200 && (Form->State.Assist.Hint || !Form->State.Assist.Steps.empty() ||
+                                Form->State.Moving);
+         ++i)
+        Frames(1);
+    EXPECT_EQ(Box(0), (TCellPos{5, 1}));
+    EXPECT_EQ(Box(1), (TCellPos{4, 2}));
+    EXPECT_EQ(Form->State.MoveLog, "rrR");
+
+    // Another level, or no file: no known solution, and the hint searches.
+    fs::remove(Root.File("levels/Solutions.txt"));
+    ASSERT_NO_FATAL_FAILURE(Play(3));
+    EXPECT_EQ(Form->State.Assist.Known, "");
+}

@@ -163,6 +163,46 @@ TEST(Hint, GivesTheNextPushFromWhereThePlayerStands) {
     EXPECT_EQ(std::count_if(h.Moves.begin(), h.Moves.end(), ::isupper), 1);
 }
 
+TEST(Hint, FollowsAKnownSolutionWhereThePositionIsOnItsWay) {
+    const Drawn start("########\n#@ $  .#\n#  $  .#\n########\n");
+    HintOptions options;
+    options.Start = start.L;
+    options.Known = "rRRRllldRRR"; // the upper object first, where the solver takes the lower
+    ASSERT_EQ(Solve(start.L).Moves, "rdRRRllluRRR");
+    Hint h = FindHint(Board(start.L), start.L, options);
+    ASSERT_EQ(h.Result, Hint::Outcome::Push);
+    EXPECT_EQ(h.Moves, "rR");
+    EXPECT_EQ(h.Object, start.C(3, 1));
+    EXPECT_EQ(h.States, 0u);
+    // Three pushes on, the pusher elsewhere: it walks to the next push of the known way.
+    const Drawn on("########\n#     *#\n#@ $  .#\n########\n");
+    h = FindHint(Board(on.L), on.L, options);
+    ASSERT_EQ(h.Result, Hint::Outcome::Push);
+    EXPECT_EQ(h.Moves, "rR");
+    EXPECT_EQ(h.Object, start.C(3, 2));
+    EXPECT_EQ(h.States, 0u);
+    // Off the way, or with a known solution that does not solve the level: searched for.
+    const Drawn off("########\n#@ $  .#\n#   $ .#\n########\n");
+    h = FindHint(Board(off.L), off.L, options);
+    EXPECT_EQ(h.Result, Hint::Outcome::Push);
+    EXPECT_GT(h.States, 0u);
+    for (const std::string bad : {"rRRR", "rRRRllldRRRx", "uRRR"}) {
+        options.Known = bad;
+        h = FindHint(Board(start.L), start.L, options);
+        EXPECT_EQ(h.Result, Hint::Outcome::Push) << bad;
+        EXPECT_GT(h.States, 0u) << bad;
+    }
+}
+
+TEST(Hint, FindsTheKnownSolutionByItsBoardKey) {
+    const std::string text = "; comment\n0123456789abcdef rRRR\nfedcba9876543210 lLL\n";
+    EXPECT_EQ(KnownSolution(text, "fedcba9876543210"), "lLL");
+    EXPECT_EQ(KnownSolution(text, "0123456789abcdef"), "rRRR");
+    EXPECT_EQ(KnownSolution(text, "0123456789abcde"), "");
+    EXPECT_EQ(KnownSolution(text, ""), "");
+    EXPECT_EQ(KnownSolution("0123456789abcdef\n", "0123456789abcdef"), "");
+}
+
 TEST(Hint, SaysWhenThereIsNoWayOut) {
     // Lost at a glance: answered without a search.
     const Drawn corner("######\n#$  .#\n#  @ #\n######\n");
