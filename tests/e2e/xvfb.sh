@@ -27,6 +27,11 @@ start_xvfb() {
     rm -f "$_number_file"
     export SDL_AUDIODRIVER=dummy
     export SDL_VIDEODRIVER=x11
+    # No session bus: without an address, the D-Bus library starts a bus of its own tied to the
+    # display ("autolaunch"), which can outlive a test and then leave the next program on a
+    # reused display number waiting on it for ever, inside SDL's start-up. An address that
+    # leads nowhere makes that connection fail at once, and SDL goes on without it.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/kosmorra-tests-have-no-bus"
 }
 
 # stage_game PROGRAM DIR: a runnable copy of the game in DIR, the program with the levels/,
