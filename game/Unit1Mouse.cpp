@@ -11,10 +11,10 @@
 #include "puzzle/Board.h"
 #include "puzzle/Deadlock.h"
 #include "puzzle/Hint.h"
+#include "puzzle/Notation.h"
 #include "puzzle/Routes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
 
 namespace {
@@ -22,9 +22,9 @@ namespace {
 using layout::kCell;
 
 void Direction(char move, int32_t& dx, int32_t& dy) {
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(move)));
-    dx = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-    dy = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
+    const puzzle::MoveStep step = puzzle::ReadMove(move);
+    dx = step.DX;
+    dy = step.DY;
 }
 
 void Tint(TSprite* sprite, const layout::Rgb& colour) {

@@ -1,11 +1,11 @@
 #include "puzzle/Hint.h"
 
 #include "puzzle/Deadlock.h"
+#include "puzzle/Notation.h"
 #include "puzzle/Routes.h"
 #include "puzzle/Solver.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace puzzle {
@@ -29,10 +29,8 @@ std::optional<Hint> Follow(const Level& start, const std::string& known, const L
     Level along = start;
     Cell at = start.Hero;
     for (const char m : known) {
-        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(m)));
-        const int dx = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        const int dy = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
-        if (m != lower) {
+        const auto [dx, dy, push] = ReadMove(m);
+        if (push) {
             if (Sorted(along.Boxes) == now) {
                 if (std::optional<std::string> walk = WalkTo(position, at)) {
                     Hint hint;
@@ -84,18 +82,17 @@ Hint FindHint(const Board& board, const Level& position, const HintOptions& opti
         hint.Result = Hint::Outcome::NoSolution;
         return hint;
     }
-    const auto push = std::find_if(solution.Moves.begin(), solution.Moves.end(), [](char m) {
-        return std::isupper(static_cast<unsigned char>(m));
-    });
+    const auto push = std::find_if(solution.Moves.begin(), solution.Moves.end(),
+                                   [](char m) { return ReadMove(m).Push; });
     if (!solution.Solved || push == solution.Moves.end())
         return hint;
     hint.Result = Hint::Outcome::Push;
     hint.Moves.assign(solution.Moves.begin(), push + 1);
     Cell at = position.Hero;
     for (const char m : hint.Moves) {
-        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(m)));
-        hint.DX = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        hint.DY = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
+        const MoveStep step = ReadMove(m);
+        hint.DX = step.DX;
+        hint.DY = step.DY;
         at = {at.X + hint.DX, at.Y + hint.DY};
     }
     hint.Object = at;

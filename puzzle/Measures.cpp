@@ -1,5 +1,7 @@
 #include "puzzle/Measures.h"
 
+#include "puzzle/Notation.h"
+
 #include <algorithm>
 #include <array>
 
@@ -16,11 +18,10 @@ int ObjectLines(const Level& level, const std::string& moves) {
     int lines = 0;
     // The cell the object of the last push stands on now, and that push's direction.
     int lastX = -1, lastY = -1;
-    char lastDir = 0;
+    int lastDX = 0, lastDY = 0;
     for (char m : moves) {
-        const char lower = static_cast<char>(m | 0x20);
-        const int dx = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        const int dy = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
+        const MoveStep step = ReadMove(m);
+        const int dx = step.DX, dy = step.DY;
         if (dx == 0 && dy == 0)
             break;
         const int nx = x + dx, ny = y + dy;
@@ -30,12 +31,13 @@ int ObjectLines(const Level& level, const std::string& moves) {
             const int bx = nx + dx, by = ny + dy;
             if (!inBoard(bx, by) || box[bx][by] || level.Walls[bx][by])
                 break;
-            lines += !(nx == lastX && ny == lastY && lower == lastDir);
+            lines += !(nx == lastX && ny == lastY && dx == lastDX && dy == lastDY);
             box[nx][ny] = false;
             box[bx][by] = true;
             lastX = bx;
             lastY = by;
-            lastDir = lower;
+            lastDX = dx;
+            lastDY = dy;
         } else if (level.Walls[nx][ny]) {
             break;
         }

@@ -16,6 +16,37 @@
 
 namespace puzzle {
 
+// One letter of a solution: l, u, r, d walk one cell; L, U, R, D push the object ahead one
+// cell. Any other letter is no step (DX and DY both 0), which every reader must refuse.
+struct MoveStep {
+    int DX = 0;
+    int DY = 0;
+    bool Push = false;
+};
+
+constexpr MoveStep ReadMove(char m) {
+    switch (m) {
+    case 'l':
+        return {-1, 0, false};
+    case 'u':
+        return {0, -1, false};
+    case 'r':
+        return {1, 0, false};
+    case 'd':
+        return {0, 1, false};
+    case 'L':
+        return {-1, 0, true};
+    case 'U':
+        return {0, -1, true};
+    case 'R':
+        return {1, 0, true};
+    case 'D':
+        return {0, 1, true};
+    default:
+        return {};
+    }
+}
+
 // A malformed text level (unknown character, no or two pushers, too large a drawing).
 struct TextError : std::runtime_error {
     using std::runtime_error::runtime_error;

@@ -2,6 +2,7 @@
 
 #include "puzzle/CellIndex.h"
 #include "puzzle/Deadlock.h"
+#include "puzzle/Notation.h"
 #include "puzzle/Routes.h"
 
 #include <algorithm>
@@ -447,9 +448,7 @@ std::string Replay(const Level& level, const std::string& moves, bool& solved) {
     solved = false;
     for (size_t i = 0; i < moves.size(); ++i) {
         const char m = moves[i];
-        const char lower = static_cast<char>(m | 0x20);
-        const int dx = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        const int dy = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
+        const auto [dx, dy, written] = ReadMove(m);
         const std::string where = "move " + std::to_string(i + 1) + " '" + m + "'";
         if (dx == 0 && dy == 0)
             return where + " is not one of L, U, R, D";
@@ -464,7 +463,7 @@ std::string Replay(const Level& level, const std::string& moves, bool& solved) {
             code[x + dx][y + dy] = 1;
             code[x + 2 * dx][y + 2 * dy] = 2;
         }
-        if (push != (m != lower))
+        if (push != written)
             return where +
                    (push ? " pushes but is written as a walk" : " walks but is written as a push");
         x += dx;

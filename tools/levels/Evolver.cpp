@@ -1,6 +1,7 @@
 #include "tools/levels/Evolver.h"
 
 #include "puzzle/Measures.h"
+#include "puzzle/Notation.h"
 #include "puzzle/Solver.h"
 #include "tools/levels/Arguments.h"
 #include "tools/levels/Generator.h"
@@ -93,16 +94,14 @@ int IdleObjects(const Level& level, const std::string& moves) {
     std::vector<bool> moved(level.Boxes.size(), false);
     int x = level.Hero.X, y = level.Hero.Y;
     for (char m : moves) {
-        const char lower = static_cast<char>(m | 0x20);
-        const int dx = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        const int dy = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
-        x += dx;
-        y += dy;
-        if (m != lower) {
+        const puzzle::MoveStep step = puzzle::ReadMove(m);
+        x += step.DX;
+        y += step.DY;
+        if (step.Push) {
             const int b = id[x][y];
             moved[b] = true;
             id[x][y] = -1;
-            id[x + dx][y + dy] = b;
+            id[x + step.DX][y + step.DY] = b;
         }
     }
     return static_cast<int>(std::count(moved.begin(), moved.end(), false));
@@ -114,10 +113,10 @@ bool IdleOn(const Level& level, const std::string& moves, Cell c) {
         return false;
     int x = level.Hero.X, y = level.Hero.Y;
     for (char m : moves) {
-        const char lower = static_cast<char>(m | 0x20);
-        x += lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        y += lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
-        if (m != lower && x == c.X && y == c.Y)
+        const puzzle::MoveStep step = puzzle::ReadMove(m);
+        x += step.DX;
+        y += step.DY;
+        if (step.Push && x == c.X && y == c.Y)
             return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "tools/levels/Figures.h"
 
+#include "puzzle/Notation.h"
 #include "puzzle/Solver.h"
 
 #include <cstdint>
@@ -72,17 +73,15 @@ int ObjectChanges(const puzzle::Level& level, const std::string& moves) {
         return -1;
     int x = level.Hero.X, y = level.Hero.Y, lastX = -1, lastY = -1, changes = 0;
     for (char m : moves) {
-        const char lower = static_cast<char>(m | 0x20);
-        const int dx = lower == 'l' ? -1 : lower == 'r' ? 1 : 0;
-        const int dy = lower == 'u' ? -1 : lower == 'd' ? 1 : 0;
-        x += dx;
-        y += dy;
-        if (m == lower)
+        const puzzle::MoveStep step = puzzle::ReadMove(m);
+        x += step.DX;
+        y += step.DY;
+        if (!step.Push)
             continue;
         // The object pushed stood where the pusher now stands, and moved on one cell.
         changes += !(x == lastX && y == lastY);
-        lastX = x + dx;
-        lastY = y + dy;
+        lastX = x + step.DX;
+        lastY = y + step.DY;
     }
     return changes;
 }

@@ -91,3 +91,30 @@ TEST(LevelText, FormatReadsBackToTheSameLevel) {
     EXPECT_EQ(FormatLevel(l), text);
     EXPECT_EQ(ParseLevels(FormatLevels({l, l})), (std::vector<Level>{l, l}));
 }
+
+TEST(LevelText, ReadsTheEightMoveLettersAndNoOtherByte) {
+    struct Expected {
+        char Letter;
+        int DX, DY;
+    };
+    const Expected directions[] = {{'l', -1, 0}, {'u', 0, -1}, {'r', 1, 0}, {'d', 0, 1}};
+    for (const Expected& e : directions) {
+        const char push = static_cast<char>(e.Letter - 'a' + 'A');
+        for (const char letter : {e.Letter, push}) {
+            const MoveStep step = ReadMove(letter);
+            EXPECT_EQ(step.DX, e.DX) << letter;
+            EXPECT_EQ(step.DY, e.DY) << letter;
+            EXPECT_EQ(step.Push, letter == push) << letter;
+        }
+    }
+    // Everything else is no step at all, not a walk: the readers refuse it rather than guess
+    // (a byte with the case bit set, such as a control character or ',', must not become one).
+    int steps = 0;
+    for (int b = 0; b < 256; ++b) {
+        const MoveStep step = ReadMove(static_cast<char>(b));
+        const bool moves = step.DX != 0 || step.DY != 0;
+        steps += moves;
+        EXPECT_TRUE(moves || !step.Push) << b;
+    }
+    EXPECT_EQ(steps, 8);
+}
