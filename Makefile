@@ -31,10 +31,10 @@ levels-proof: deps
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target levels kosmorra-play stage_runtime
 	$(RELEASE_DIR)/bin/levels verify data/levels.txt
 	tests/e2e/replay_levels.sh $(CURDIR)/$(RELEASE_DIR)/kosmorra-play $(CURDIR)/$(RELEASE_DIR) \
-		$(CURDIR)/$(RELEASE_DIR)/levels-replay $(CURDIR)/data/levels.txt 11 42 > $(RELEASE_DIR)/levels-replay-1.log 2>&1 & \
+		$(CURDIR)/$(RELEASE_DIR)/levels-replay $(CURDIR)/data/levels.txt 11 43 > $(RELEASE_DIR)/levels-replay-1.log 2>&1 & \
 	first=$$!; \
 	tests/e2e/replay_levels.sh $(CURDIR)/$(RELEASE_DIR)/kosmorra-play $(CURDIR)/$(RELEASE_DIR) \
-		$(CURDIR)/$(RELEASE_DIR)/levels-replay $(CURDIR)/data/levels.txt 43 50; second=$$?; \
+		$(CURDIR)/$(RELEASE_DIR)/levels-replay $(CURDIR)/data/levels.txt 44 50; second=$$?; \
 	wait $$first; first=$$?; cat $(RELEASE_DIR)/levels-replay-1.log; \
 	test $$first -eq 0 -a $$second -eq 0 && echo "levels 11 to 50 won through the game"
 

@@ -28,7 +28,10 @@ constexpr int kShipped = 50;
 // What the set reaches (see data/README.md).
 constexpr double kMinChangesCorrelation = 0.85;
 constexpr double kMinPositionsCorrelation = 0.85;
-constexpr int kMinExpertChanges = 20;
+constexpr int kMinExpertChanges = 35;
+constexpr size_t kMillion = 1'000'000;
+constexpr int kMinExpertMillions =
+    5; // of the last ten, at least this many need a million positions
 
 const std::vector<Level>& Shipped() {
     static const std::vector<Level> levels = [] {
@@ -82,11 +85,15 @@ TEST(ShippedLevels, RiseFromFirstStepsToExpert) {
     }
     EXPECT_GE(RankCorrelation(number, changes), kMinChangesCorrelation);
     EXPECT_GE(RankCorrelation(number, positions), kMinPositionsCorrelation);
-    // The last ten are the hardest of all by object changes.
+    // The last ten are the hardest of all by object changes, and half of them by the solver's
+    // effort too.
+    int millions = 0;
     for (int i = kShipped - 10; i < kShipped; ++i) {
         EXPECT_GE(Recorded(Shipped()[i]).Changes, kMinExpertChanges) << i + 1;
         EXPECT_GE(Shipped()[i].Boxes.size(), 5u) << i + 1;
+        millions += Recorded(Shipped()[i]).States >= kMillion;
     }
+    EXPECT_GE(millions, kMinExpertMillions);
 }
 
 TEST_P(ShippedLevel, IsSoundStagedAsCompiledAndSolvedByItsMoves) {
