@@ -25,23 +25,16 @@ struct MoveStep {
 };
 
 constexpr MoveStep ReadMove(char m) {
-    switch (m) {
+    const bool push = m >= 'A' && m <= 'Z';
+    switch (push ? static_cast<char>(m - 'A' + 'a') : m) {
     case 'l':
-        return {-1, 0, false};
+        return {-1, 0, push};
     case 'u':
-        return {0, -1, false};
+        return {0, -1, push};
     case 'r':
-        return {1, 0, false};
+        return {1, 0, push};
     case 'd':
-        return {0, 1, false};
-    case 'L':
-        return {-1, 0, true};
-    case 'U':
-        return {0, -1, true};
-    case 'R':
-        return {1, 0, true};
-    case 'D':
-        return {0, 1, true};
+        return {0, 1, push};
     default:
         return {};
     }
