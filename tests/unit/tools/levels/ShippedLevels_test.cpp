@@ -31,8 +31,8 @@ constexpr double kMinPositionsCorrelation = 0.85;
 constexpr int kMinExpertPushes = 100;
 constexpr int kMinExpertChanges = 40;
 constexpr size_t kMillion = 1'000'000;
-constexpr int kMinExpertMillions =
-    5; // of the last ten, at least this many need a million positions
+// Of the last ten, at least this many need a million positions.
+constexpr int kMinExpertMillions = 5;
 
 const std::vector<Level>& Shipped() {
     static const std::vector<Level> levels = [] {
